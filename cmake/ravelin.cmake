@@ -1,0 +1,71 @@
+# Shared build rules for the libraries, programs and tests of the suite.
+
+if(WIN32)
+  # Only Windows' own DLLs and ours at run time: the compiler runtime, libstdc++
+  # and winpthread are linked in statically.
+  add_link_options(-static)
+  set(CMAKE_SHARED_LIBRARY_PREFIX "")
+  set(CMAKE_IMPORT_LIBRARY_PREFIX "lib")
+endif()
+
+# ravelin_library(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
+# Builds the shared library <name> (Name.dll / libName.so) from the sources plus the
+# platform sources of the target system, with include/ as its public include folder.
+function(ravelin_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  if(WIN32)
+    list(APPEND sources ${ARG_WIN32_SOURCES})
+  else()
+    list(APPEND sources ${ARG_POSIX_SOURCES})
+  endif()
+  add_library(${name} SHARED ${sources})
+  string(TOUPPER ${name} upper)
+  target_compile_definitions(${name} PRIVATE ${upper}_BUILD)
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
+                                      PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  if(NOT WIN32)
+    target_link_libraries(${name} PRIVATE Threads::Threads)
+  endif()
+endfunction()
+
+# ravelin_ordinal_import(<target> <def file>) makes an import library that binds
+# every export of a stdcall DLL by ordinal, from a decorated NONAME .def file.
+function(ravelin_ordinal_import target def dll_target)
+  set(lib ${CMAKE_CURRENT_BINARY_DIR}/lib${target}.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_DLLTOOL} -d ${def} -l ${lib}
+    DEPENDS ${def} VERBATIM)
+  add_custom_target(${target}_implib DEPENDS ${lib})
+  add_library(${target} INTERFACE)
+  add_dependencies(${target} ${target}_implib ${dll_target})
+  target_link_libraries(${target} INTERFACE ${lib})
+  target_include_directories(${target} INTERFACE $<TARGET_PROPERTY:${dll_target},INTERFACE_INCLUDE_DIRECTORIES>)
+endfunction()
+
+# ravelin_test(<name> SOURCES ... LIBS ... [THREADED])
+# A GoogleTest program. Natively every test case becomes a ctest test (label
+# "native", plus "threaded" for the suites that also run under ThreadSanitizer);
+# the Windows build registers the program once, run under Wine (label "wine").
+function(ravelin_test name)
+  cmake_parse_arguments(ARG "THREADED" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gmock gtest_main)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE ws2_32)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 600)
+  else()
+    set(labels native)
+    if(ARG_THREADED)
+      list(APPEND labels threaded)
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+if(NOT WIN32)
+  set(THREADS_PREFER_PTHREAD_FLAG ON)
+  find_package(Threads REQUIRED)
+endif()

@@ -1,0 +1,1 @@
+#include "mextal/mextal.h"
