@@ -1,0 +1,74 @@
+#include "driver_install.h"
+
+#include "model_table.h"
+#include "system_text.h"
+
+namespace ravelinwiz {
+
+namespace {
+
+constexpr char kFieldSeparator = ';';
+
+InstallOutcome NotStarted(ISystemInfo& system, uint32_t error) {
+    return {false, ComposeSystemError(system, "", error)};
+}
+
+}  // namespace
+
+std::string BuildInstaller16Parameters(const std::string& port, const std::string& apn) {
+    return std::string(kModemInfFile) + kFieldSeparator + port + kFieldSeparator + apn;
+}
+
+std::string BuildInstaller32CommandLine(const std::string& port, const std::string& apn,
+                                        const std::string& hardwareId) {
+    return BuildInstaller16Parameters(port, apn) + kFieldSeparator + hardwareId;
+}
+
+std::optional<std::string> DirectoryOfModule(const std::string& modulePath) {
+    const size_t slash = modulePath.rfind('\\');
+    if (slash == std::string::npos) {
+        return std::nullopt;
+    }
+    return modulePath.substr(0, slash);
+}
+
+InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields,
+                                     IWizardUi& ui, ISystemInfo& system, IProcessStarter& starter) {
+    ui.SetWizardButtons(kButtonsNone);
+    const std::string hardwareId = LookupModemDriver(detectedModel).hardwareId;
+    ui.SetWizardButtons(kButtonBack | kButtonNext);
+
+    if (fields.port.empty()) {
+        ui.ShowErrorMessage(kStrPortEmpty);
+        return {};
+    }
+    if (fields.apn.empty()) {
+        ui.ShowErrorMessage(kStrApnEmpty);
+        return {};
+    }
+
+    const bool sixteenBit = IsWindows95Or98(system.QueryVersion());
+    const std::optional<std::string> modulePath = system.ModuleFileName();
+    const std::optional<std::string> directory =
+        modulePath ? DirectoryOfModule(*modulePath) : std::nullopt;
+    if (!directory) {
+        return {};
+    }
+
+    StartResult result;
+    if (sixteenBit) {
+        result = starter.ShellOpenHidden(*directory + "\\" + kInstaller16,
+                                         BuildInstaller16Parameters(fields.port, fields.apn),
+                                         kInstallerWaitMs);
+    } else {
+        result = starter.RunHidden(*directory + "\\" + kInstaller32,
+                                   BuildInstaller32CommandLine(fields.port, fields.apn, hardwareId),
+                                   kInstallerWaitMs);
+    }
+    if (!result.started) {
+        return NotStarted(system, result.error);
+    }
+    return {true, ""};
+}
+
+}  // namespace ravelinwiz

@@ -1,0 +1,41 @@
+#include "phone_detection.h"
+
+namespace ravelinwiz {
+
+namespace {
+
+void PollDetectorPort(IConnectionDetector& detector, ISleeper& sleeper, IWizardUi& ui,
+                      DetectionResults& results) {
+    ui.BeginWaitCursor();
+    sleeper.Sleep(kDetectPollIntervalMs);
+    results.port = detector.GetCurConnectPort();
+    ui.EndWaitCursor();
+}
+
+}  // namespace
+
+bool RunPhoneDetection(IConnectionDetector& detector, ISleeper& sleeper, IWizardUi& ui,
+                       DetectionResults& results) {
+    ui.SetWizardButtons(kButtonBack);
+    detector.StartDetect();  // a detector already running is left alone
+
+    int polls = 0;
+    do {
+        PollDetectorPort(detector, sleeper, ui, results);
+        ++polls;
+    } while (results.port == 0 && polls < kDetectMaxPolls);
+
+    results.model = detector.GetCurConnectModel();
+    results.imei = detector.GetCurConnectImei();
+
+    if (results.port <= 0) {
+        ui.ShowErrorMessage(kStrNoPhoneDetected);
+        ui.SetWizardButtons(kButtonBack | kButtonNext);
+        return false;
+    }
+    results.portText = "COM" + std::to_string(results.port);
+    ui.SetWizardButtons(kButtonBack | kButtonNext);
+    return true;
+}
+
+}  // namespace ravelinwiz

@@ -1,0 +1,55 @@
+#include "system_win32.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace ravelinwiz {
+
+namespace {
+
+void WaitAndClose(HANDLE process, uint32_t waitMs) {
+    WaitForSingleObject(process, waitMs);
+    CloseHandle(process);
+}
+
+}  // namespace
+
+StartResult Win32ProcessStarter::RunHidden(const std::string& program,
+                                           const std::string& commandLine, uint32_t waitMs) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    // CreateProcess may write into the command line, so it gets its own copy.
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return {false, GetLastError()};
+    }
+    CloseHandle(process.hThread);
+    WaitAndClose(process.hProcess, waitMs);
+    return {true, 0};
+}
+
+StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program,
+                                                 const std::string& parameters, uint32_t waitMs) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExA(&info)) {
+        return {false, GetLastError()};
+    }
+    if (info.hProcess != nullptr) {
+        WaitAndClose(info.hProcess, waitMs);
+    }
+    return {true, 0};
+}
+
+}  // namespace ravelinwiz

@@ -1,0 +1,31 @@
+#include "system_win32.h"
+
+namespace ravelinwiz {
+
+static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "one privilege: the 16-byte previous-state buffer");
+
+void Win32ProfileWriter::WriteString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) {
+    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+}
+
+// Failures are ignored: a refused restart is not reported either.
+void Win32Restarter::EnableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        return;
+    }
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+        TOKEN_PRIVILEGES previous{};
+        DWORD previousSize = sizeof previous;
+        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof previous, &previous, &previousSize);
+    }
+    CloseHandle(token);
+}
+
+void Win32Restarter::RequestReboot() { ExitWindowsEx(EWX_REBOOT, 0); }
+
+}  // namespace ravelinwiz

@@ -1,0 +1,18 @@
+#include "restart_step.h"
+
+#include "system_text.h"
+
+namespace ravelinwiz {
+
+void RunFinish(RestartChoice choice, ISystemInfo& system, IRestarter& restarter) {
+    const OsVersion version = system.QueryVersion();
+    if (choice != RestartChoice::kNow) {
+        return;
+    }
+    if (IsNtFamily(version)) {
+        restarter.EnableShutdownPrivilege();
+    }
+    restarter.RequestReboot();
+}
+
+}  // namespace ravelinwiz

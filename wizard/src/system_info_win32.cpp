@@ -1,0 +1,49 @@
+#include "system_win32.h"
+
+namespace ravelinwiz {
+
+OsVersion Win32SystemInfo::QueryVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) {
+        OsVersion unknown;
+        unknown.error = GetLastError();
+        return unknown;
+    }
+    return {true, 0, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+std::string Win32SystemInfo::SystemErrorText(uint32_t code) {
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0,
+        nullptr);
+    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+    if (buffer != nullptr) {
+        LocalFree(buffer);
+    }
+    return text;
+}
+
+std::optional<std::string> Win32SystemInfo::ModuleFileName() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {  // failed or cut short
+        return std::nullopt;
+    }
+    return std::string(path, length);
+}
+
+std::optional<std::string> Win32SystemInfo::WindowsDirectory() {
+    char path[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {  // failed, or the buffer was too small
+        return std::nullopt;
+    }
+    return std::string(path, length);
+}
+
+void ThreadSleeper::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+}  // namespace ravelinwiz

@@ -1,0 +1,110 @@
+#pragma once
+// The narrow interfaces through which the page logic reaches the system. The
+// program implements them with Win32 calls; the unit tests with doubles.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ras_records.h"
+#include "wizard_ids.h"
+
+namespace ravelinwiz {
+
+// The connection detector of the detection library.
+class IConnectionDetector {
+public:
+    virtual ~IConnectionDetector() = default;
+    virtual bool StartDetect() = 0;
+    virtual int GetCurConnectPort() = 0;
+    virtual std::string GetCurConnectModel() = 0;
+    virtual std::string GetCurConnectImei() = 0;
+};
+
+// What a page's Next step does to the wizard frame around it.
+class IWizardUi {
+public:
+    virtual ~IWizardUi() = default;
+    virtual void SetWizardButtons(WizardButtons buttons) = 0;
+    // Error box without owner: the string's text, the application name as
+    // caption, error icon, OK.
+    virtual void ShowErrorMessage(StringId text) = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+};
+
+class ISleeper {
+public:
+    virtual ~ISleeper() = default;
+    virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+constexpr uint32_t kPlatformWin32s = 0;
+constexpr uint32_t kPlatformWindows = 1;  // Windows 95, 98, Me
+constexpr uint32_t kPlatformNt = 2;
+
+struct OsVersion {
+    bool known = false;
+    uint32_t error = 0;  // system error code when the version could not be read
+    uint32_t platform = kPlatformWin32s;
+    uint32_t major = 0;
+    uint32_t minor = 0;
+};
+
+class ISystemInfo {
+public:
+    virtual ~ISystemInfo() = default;
+    virtual OsVersion QueryVersion() = 0;
+    // The system's message text for an error code; empty when it has none.
+    virtual std::string SystemErrorText(uint32_t code) = 0;
+    virtual std::optional<std::string> ModuleFileName() = 0;
+    virtual std::optional<std::string> WindowsDirectory() = 0;
+};
+
+struct StartResult {
+    bool started = false;
+    uint32_t error = 0;  // system error code when not started
+};
+
+class IProcessStarter {
+public:
+    virtual ~IProcessStarter() = default;
+    // Creates the process hidden, then waits up to waitMs for it to end.
+    virtual StartResult RunHidden(const std::string& program, const std::string& commandLine,
+                                  uint32_t waitMs) = 0;
+    // Starts the program through the shell's "open" verb, hidden, then waits
+    // up to waitMs for it to end.
+    virtual StartResult ShellOpenHidden(const std::string& program, const std::string& parameters,
+                                        uint32_t waitMs) = 0;
+};
+
+// The default remote-access phonebook; every call returns the system's result code.
+class IRasPhonebook {
+public:
+    virtual ~IRasPhonebook() = default;
+    virtual uint32_t ValidateEntryName(const std::string& name) = 0;
+    virtual uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry,
+                                        uint32_t entrySize, const uint8_t* deviceInfo,
+                                        uint32_t deviceInfoSize) = 0;
+    virtual uint32_t SetEntryDialParams(const RasDialParamsV1& params, bool removePassword) = 0;
+    // entrySize and deviceInfoSize are in-out byte counts, as the system takes them.
+    virtual uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry,
+                                        uint32_t& entrySize, uint8_t* deviceInfo,
+                                        uint32_t& deviceInfoSize) = 0;
+    virtual uint32_t DeleteEntry(const std::string& name) = 0;
+};
+
+class IProfileWriter {
+public:
+    virtual ~IProfileWriter() = default;
+    virtual void WriteString(const std::string& file, const std::string& section,
+                             const std::string& key, const std::string& value) = 0;
+};
+
+class IRestarter {
+public:
+    virtual ~IRestarter() = default;
+    virtual void EnableShutdownPrivilege() = 0;
+    virtual void RequestReboot() = 0;
+};
+
+}  // namespace ravelinwiz
