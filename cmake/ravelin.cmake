@@ -57,11 +57,17 @@ function(ravelin_test name)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
     set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 600)
   else()
-    set(labels native)
+    gtest_discover_tests(${name} PROPERTIES LABELS native TIMEOUT 120 DISCOVERY_TIMEOUT 60)
     if(ARG_THREADED)
-      list(APPEND labels threaded)
+      # A label list passed through gtest_discover_tests keeps only its first
+      # item, so the second label is set once the discovered tests are known.
+      set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+      file(WRITE ${labels_file}
+        "if(${name}_TESTS)\n"
+        "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"native;threaded\")\n"
+        "endif()\n")
+      set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
     endif()
-    gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 120 DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
 

@@ -1,0 +1,106 @@
+#pragma once
+// Connection detection: finds the serial port on which a handset answers, keeps
+// checking that the same handset (same IMEI) stays connected, and reports
+// connection changes to a registered window.
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "serlox/serlox.h"
+
+#if defined(_WIN32)
+#  if defined(PORVESK_BUILD)
+#    define PORVESK_API __declspec(dllexport)
+#  else
+#    define PORVESK_API __declspec(dllimport)
+#  endif
+#else
+#  define PORVESK_API __attribute__((visibility("default")))
+#endif
+
+// Messages sent synchronously (the detector waits until they are handled) to the
+// window given to RegisterRecvConChangeMsg; wParam and lParam are 0. The window
+// must not wait for the detector while it handles them.
+constexpr uint32_t WM_CONDETECT_CONNECTED = 1724;     // a handset was found, flow control set
+constexpr uint32_t WM_CONDETECT_DISCONNECTED = 1824;  // the handset was lost, its port closed
+
+// A window handle (HWND) on Windows. Natively it is a ConDetectNativeWindow*.
+using ConDetectWindow = void*;
+
+#if !defined(_WIN32)
+// Natively there are no windows: Receive is called on the detector thread.
+struct ConDetectNativeWindow {
+    void (*receive)(void* context, uint32_t message);
+    void* context;
+};
+#endif
+
+namespace porvesk {
+struct DetectorSetup;
+struct DetectorState;
+}  // namespace porvesk
+
+// The connection detector. The library holds exactly one (ConDetectGetObj);
+// callers never delete it. Only the members marked PORVESK_API are exported.
+// It must not be destroyed from within its own message handler.
+class CConDetect {
+public:
+    PORVESK_API CConDetect();
+    // Builds a detector on other collaborators and timings (tests only; not exported).
+    explicit CConDetect(const porvesk::DetectorSetup& setup);
+    PORVESK_API virtual ~CConDetect();
+    CConDetect(const CConDetect&) = delete;
+    CConDetect& operator=(const CConDetect&) = delete;
+
+    // Sets the window that receives the connection messages (null: none).
+    PORVESK_API void RegisterRecvConChangeMsg(ConDetectWindow window);
+    // Starts the detector thread; true only for the call that started it.
+    PORVESK_API bool StartDetect();
+    // True while a handset is connected.
+    PORVESK_API bool GetCurConnectStatus();
+    // Model and IMEI texts of the handset found last (empty until one is found;
+    // kept after a disconnection).
+    PORVESK_API std::string GetCurConnectModel();
+    PORVESK_API std::string GetCurConnectImei();
+    // Port of the handset found last; SERLOX_NO_PORT until one is found.
+    PORVESK_API SerloxIDTag GetCurConnectPort();
+    // While not connected: re-read the port list now (after a settle time).
+    PORVESK_API void ReGetSysSerloxList();
+    // While connected: check the connection now.
+    PORVESK_API void DetectConIsAlive();
+
+    // Ends the detector thread and waits for it (the destructor does it too).
+    // Detection cannot be started again afterwards. Not exported: used by the
+    // library's unload path and by tests.
+    void StopDetect();
+
+    // Candidate port list (not exported).
+    bool GetSerialPortHKEY();
+    static SerloxIDTag CommNameToSerloxID(const char* data, int length);
+    bool GetSysSerloxList();
+    bool MoveSerloxtoHead(SerloxIDTag port);
+    bool GetSerloxListCopy(std::list<SerloxIDTag>& ports);
+    void WriteCurPortToRegistry();
+
+private:
+    static void ConDetectThreadCallBack(void* detector);
+    void ConDetectThreadProc();
+    bool CheckRecvModelStr(const char* text);
+    bool CheckRecvImeiStr(const char* text);
+    std::string GetImeiFrmImeiStr(const char* text);
+
+    bool ScanUntilConnected(PortSettings& settings, bool& firstPass);
+    void MoveLastCommportToHead();
+    bool ProbePort(PortSettings& settings, SerloxIDTag port, int32_t attempts);
+    void ReportConnected(PortSettings& settings);
+    bool WatchConnection(const PortSettings& settings);
+    bool HandsetStillThere(const PortSettings& settings);
+    void SendConnectionMessage(uint32_t message);
+
+    std::unique_ptr<porvesk::DetectorState> state_;
+};
+
+// The library's detector: the same object on every call, never null while the
+// library is loaded.
+extern "C" PORVESK_API CConDetect* ConDetectGetObj();

@@ -1,0 +1,66 @@
+#pragma once
+// A scripted stand-in for the serial link, the handset library and the model
+// agent: phones sit on ports, every call is logged.
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "handset_link.h"
+
+namespace porvesk::test {
+
+struct FakePhone {
+    int32_t detectResult = 0;  // result of DetectHandSetModel
+    std::string model;
+    std::string imei;
+    int32_t queryResult = 0;  // result of QueryImei
+};
+
+// One logged call: "open 5", "detect 5 4" (port, attempts), "close 5", "imei 5", "flow 5 1".
+using CallLog = std::vector<std::string>;
+
+class FakeHandsetLink : public HandsetLink {
+public:
+    void PutPhone(int port, const FakePhone& phone);
+    void RemovePhone(int port);
+    // Open on `port` fails with `result` (LINK_OK again to undo).
+    void SetOpenResult(int port, LinkResult result);
+    void SetFlowControlIndex(uint32_t index);
+    // Runs on the detector thread after each DetectHandSetModel, with the port probed.
+    void OnDetect(std::function<void(SerloxIDTag)> hook);
+    // Runs on the detector thread at each QueryImei.
+    void OnQuery(std::function<void()> hook);
+
+    CallLog Calls();
+    size_t CountCalls(const std::string& call);
+    bool IsOpen(int port);
+    // Waits (up to a generous bound) until `call` has been logged `times` times.
+    bool WaitForCall(const std::string& call, size_t times = 1);
+
+    LinkResult OpenPort(const PortSettings& settings) override;
+    void ClosePort(SerloxIDTag port) override;
+    int32_t DetectHandSetModel(const PortSettings& settings, int32_t attempts, int32_t timeoutMs, char* model,
+                               uint32_t modelSize, char* imei, uint32_t imeiSize) override;
+    int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) override;
+    int32_t SetMsFlowControl(const PortSettings& settings, int32_t selector) override;
+    uint32_t GetFlowControlIndex() override;
+
+private:
+    void Log(const std::string& call);
+
+    std::mutex lock_;
+    std::condition_variable logged_;
+    std::map<int, FakePhone> phones_;
+    std::map<int, LinkResult> openResults_;
+    std::set<int> open_;
+    uint32_t flowControlIndex_ = 2;
+    std::function<void(SerloxIDTag)> onDetect_;
+    std::function<void()> onQuery_;
+    CallLog calls_;
+};
+
+}  // namespace porvesk::test
