@@ -1,0 +1,61 @@
+#pragma once
+// Options of the simulated phone: parsed from the command line, from scenario
+// files and from the control channel's "reset" request, all with one syntax.
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace phonesim {
+
+enum class ImeiFormat { kLabelled, kSingle };
+
+// How the phone behaves; a fresh PhoneOptions is the default, well-behaved phone.
+struct PhoneOptions {
+    std::string model = "ZEKO6W";
+    std::string imei = "352099001761481";
+    std::string serialNumber = "R58M41LXQ2";
+    ImeiFormat imeiFormat = ImeiFormat::kLabelled;
+    bool silentAll = false;
+    std::set<std::string> silent;  // command keywords, upper case
+    bool errorAll = false;
+    std::set<std::string> error;   // command keywords, upper case
+    bool garbage = false;
+    bool split = false;
+    long delayMs = 0;
+    std::string secondImei;
+    std::optional<long> imeiChangeAfter;
+    std::optional<long> hangupAfter;
+    long paceBaud = 0;  // 0: output as fast as the pty takes it
+};
+
+// Options that only make sense when the program starts.
+struct StartOptions {
+    std::string linkPath;
+    int controlPort = 0;
+};
+
+enum class OptionScope {
+    kCommandLine,  // phone and start options
+    kReset,        // phone options only
+};
+
+struct ParsedOptions {
+    PhoneOptions phone;
+    StartOptions start;
+};
+
+// Splits a text into words at blanks and tabs; double quotes group words and are
+// removed. Returns false (with a message) for an unterminated quote.
+bool SplitWords(const std::string& text, std::vector<std::string>& words, std::string& error);
+
+// Parses option words ("--name value", "--name=value" or a flag). Later options
+// override earlier ones; --silent and --error lists accumulate. Returns false with
+// a message on the first bad word; `out` is then unspecified.
+bool ParseOptions(const std::vector<std::string>& words, OptionScope scope, ParsedOptions& out,
+                  std::string& error);
+
+// Upper-cases an ASCII text; command keywords are compared this way.
+std::string UpperAscii(std::string text);
+
+}  // namespace phonesim
