@@ -1,0 +1,31 @@
+#include "reader_thread.h"
+
+#include <system_error>
+#include <thread>
+
+namespace serlox {
+
+struct ReaderThread::State {
+    std::thread thread;
+};
+
+ReaderThread::ReaderThread() : state_(std::make_unique<State>()) {}
+
+ReaderThread::~ReaderThread() { Join(); }
+
+bool ReaderThread::Start(Body body, void* argument) {
+    try {
+        state_->thread = std::thread(body, argument);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+bool ReaderThread::IsCurrent() const { return state_->thread.get_id() == std::this_thread::get_id(); }
+
+void ReaderThread::Join() {
+    if (state_->thread.joinable() && !IsCurrent()) state_->thread.join();
+}
+
+}  // namespace serlox

@@ -1,0 +1,4 @@
+#include "serlox/serlox.h"
+
+CSerloxObj::CSerloxObj() = default;
+CSerloxObj::~CSerloxObj() = default;

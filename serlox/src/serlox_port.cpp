@@ -1,0 +1,167 @@
+#include "serlox_port.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "modquar/modquar.h"
+
+using serlox::FlowMode;
+
+namespace {
+
+constexpr uint32_t kRetryCloseMs = 10;
+
+bool Usable(CModelAgent* agent, serlox::SerialDevice& device, serlox::StopSignal& stop) {
+    return agent != nullptr && device.Valid() && stop.Valid();
+}
+
+}  // namespace
+
+CSerloxPort::CSerloxPort(int port, CModelAgent* agent) : agent_(agent), port_(agent ? port : 0) {}
+
+CSerloxPort::~CSerloxPort() { Close(); }
+
+LinkResult CSerloxPort::Open(PortSettings settings) {
+    std::lock_guard<std::recursive_mutex> guard(portLock_);
+    if (!Usable(agent_, device_, stop_)) return LINK_OPEN_FAILED;
+    if (IsOpen()) return LINK_ALREADY_OPEN;
+    // A reader that closed the port itself may still be on its way out.
+    reader_.Join();
+    stop_.Clear();
+    if (!device_.Open(port_)) return LINK_OPEN_FAILED;
+    if (!device_.SetUp()) {
+        CloseLocked();
+        return LINK_OPEN_FAILED;
+    }
+    if (Configure(settings, 1) != LINK_OK) {
+        CloseLocked();
+        return LINK_CONFIG_FAILED;
+    }
+    if (!reader_.Start(&CSerloxPort::ReaderMain, this)) {
+        CloseLocked();
+        return LINK_READER_FAILED;
+    }
+    device_.RaiseDtr();
+    return LINK_OK;
+}
+
+LinkResult CSerloxPort::Configure(PortSettings settings, uint32_t purge) {
+    std::lock_guard<std::mutex> feed(feedLock_);
+    if (!device_.IsOpen()) return LINK_NOT_OPEN;
+    serlox::LineSettings line;
+    if (!device_.ReadLineSettings(line)) return LINK_CONFIG_FAILED;
+    if (agent_ != nullptr) flowMode_ = serlox::FlowModeFromIndex(agent_->GetFlowControlIndex());
+    serlox::ApplyLinkSettings(line, settings.baudRate, flowMode_);
+    if (!device_.WriteLineSettings(line)) return LINK_CONFIG_FAILED;
+    if (purge != 0) PurgeInput();
+    return LINK_OK;
+}
+
+// Runs with the feed lock held: nothing the reader took from the driver
+// before the purge can reach the queue after it.
+void CSerloxPort::PurgeInput() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleBeforePurgeMs));
+    device_.Purge();
+    queue_.Clear();
+    assembler_.Reset();
+    unescaper_.Reset();
+}
+
+LinkResult CSerloxPort::Close() {
+    std::lock_guard<std::recursive_mutex> guard(portLock_);
+    CloseLocked();
+    return LINK_OK;
+}
+
+void CSerloxPort::CloseLocked() {
+    stop_.Raise();
+    reader_.Join();
+    std::lock_guard<std::mutex> write(writeLock_);
+    std::lock_guard<std::mutex> feed(feedLock_);
+    device_.Close();
+}
+
+int32_t CSerloxPort::IsOpen() { return device_.IsOpen() ? 1 : 0; }
+
+int32_t CSerloxPort::Spare1(uint32_t, uint32_t) { return 0; }
+
+int32_t CSerloxPort::Spare2(uint32_t, uint32_t, uint32_t) { return 0; }
+
+LinkResult CSerloxPort::ReadChunk(char* buffer, uint32_t capacity, uint32_t* length, uint32_t timeoutMs,
+                                  uint32_t, uint32_t) {
+    if (!IsOpen()) return LINK_NOT_OPEN;
+    *length = 0;
+    const auto deadline = serlox::ReceiveQueue::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string chunk;
+    if (!queue_.TakeUntil(deadline, chunk)) return LINK_TIMEOUT;
+    if (chunk.size() > capacity) {
+        std::memcpy(buffer, chunk.data(), capacity);
+        *length = capacity;
+        return LINK_TRUNCATED;
+    }
+    std::memset(buffer, 0, capacity);
+    std::memcpy(buffer, chunk.data(), chunk.size());
+    *length = static_cast<uint32_t>(chunk.size());
+    return LINK_OK;
+}
+
+LinkResult CSerloxPort::Write(const char* bytes, uint32_t length, uint32_t, uint32_t) {
+    if (!IsOpen()) return LINK_NOT_OPEN;
+    const std::string wire =
+        flowMode_ == FlowMode::Software ? serlox::EscapeForWire(bytes, length) : std::string(bytes, length);
+    std::lock_guard<std::mutex> write(writeLock_);
+    for (size_t sent = 0; sent < wire.size();) {
+        const size_t piece = std::min(kWritePieceSize, wire.size() - sent);
+        size_t written = 0;
+        if (!device_.IsOpen() || stop_.IsRaised() ||
+            !device_.WritePiece(wire.data() + sent, piece, kWritePieceTimeoutMs, stop_, written) ||
+            written == 0) {
+            return LINK_WRITE_FAILED;
+        }
+        sent += written;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPauseAfterPieceMs));
+    }
+    return LINK_OK;
+}
+
+void CSerloxPort::ReaderMain(void* port) { static_cast<CSerloxPort*>(port)->RunReader(); }
+
+// Reading goes on while other threads write: the two directions use separate
+// device requests, so received bytes keep flowing into the queue in order.
+void CSerloxPort::RunReader() {
+    while (!stop_.IsRaised()) {
+        const serlox::WaitResult woken = device_.WaitForInput(stop_);
+        if (woken == serlox::WaitResult::Stopped) continue;
+        if (woken == serlox::WaitResult::Gone || !FeedAvailable()) {
+            CloseAfterDeviceLoss();
+            return;
+        }
+    }
+}
+
+bool CSerloxPort::FeedAvailable() {
+    std::lock_guard<std::mutex> feed(feedLock_);
+    char block[kReadBlockSize];
+    size_t count = 0;
+    if (!device_.ReadAvailable(block, sizeof block, count, stop_)) return false;
+    if (flowMode_ == FlowMode::Software) count = unescaper_.Decode(block, count);
+    std::vector<std::string> chunks;
+    assembler_.Feed(block, count, chunks);
+    for (std::string& chunk : chunks) queue_.Push(std::move(chunk));
+    return true;
+}
+
+// The reader closes the port itself when the device is gone. A thread that
+// holds the port lock meanwhile is either closing the port (it has raised the
+// stop signal and waits for this thread) or finishing an Open.
+void CSerloxPort::CloseAfterDeviceLoss() {
+    while (!portLock_.try_lock()) {
+        if (stop_.WaitFor(kRetryCloseMs)) return;
+    }
+    CloseLocked();
+    portLock_.unlock();
+}

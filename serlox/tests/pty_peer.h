@@ -1,0 +1,48 @@
+#pragma once
+// The far end of a serial line for the port tests: a pseudo-terminal whose
+// terminal side is mapped to a COM port through a temporary port map folder.
+#include <termios.h>
+
+#include <string>
+
+namespace serlox::test {
+
+// A temporary port map folder, named in SERLOX_DEVICE_DIR while it exists.
+class DeviceMapFolder {
+public:
+    DeviceMapFolder();
+    ~DeviceMapFolder();
+    DeviceMapFolder(const DeviceMapFolder&) = delete;
+    DeviceMapFolder& operator=(const DeviceMapFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+class PtyPeer {
+public:
+    PtyPeer(const DeviceMapFolder& folder, int port);
+    ~PtyPeer();
+    PtyPeer(const PtyPeer&) = delete;
+    PtyPeer& operator=(const PtyPeer&) = delete;
+
+    void Send(const std::string& bytes);
+    // Reads until `count` bytes came or `timeoutMs` passed.
+    std::string Receive(size_t count, int timeoutMs);
+    // The terminal settings as the port left them.
+    termios Line() const;
+    // Closes the line as a pulled cable does.
+    void HangUp();
+
+private:
+    int master_ = -1;
+    // Kept open so that the line survives the port's own close.
+    int terminal_ = -1;
+    std::string link_;
+};
+
+// Sets or (with null) removes a variable of this process's environment.
+void SetVariable(const char* name, const char* value);
+
+}  // namespace serlox::test
