@@ -18,35 +18,7 @@ mkdir -p "$shots"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# control <com> <request>: one request to the simulator on that COM port.
-control() {
-    local com=$1 request=$2 entry port
-    entry=$(tr ',' '\n' <<<"$RAVELIN_PHONES" | grep "^$com@")
-    port=${entry##*:}
-    exec 3<>"/dev/tcp/127.0.0.1/$port"
-    printf '%s\n' "$request" >&3
-    local line
-    while read -r line <&3; do
-        case $line in
-            ok) break ;;
-            error*) echo "simulator: $line" >&2; break ;;
-        esac
-    done
-    exec 3<&-
-}
-
-# The installed layout: the program beside its libraries, the installer
-# stand-ins and the modem INF.
-stage_app() {
-    local app=$1 file
-    rm -rf "$app"
-    mkdir -p "$app"
-    for file in wizard/RavelinWiz.exe serlox/Serlox.dll mextal/Mextal.dll porvesk/Porvesk.dll \
-                modquar/Modquar.dll tools/installers/GMINST32.exe tools/installers/GMINST16.EXE \
-                tools/installers/MDMTavo.inf; do
-        cp "$build/$file" "$app/"
-    done
-}
+source "$(dirname "$0")/wizard_app.sh"
 
 # shoot <file>: a picture of the whole screen (the sheet and any message box).
 shoot() { import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"; }
@@ -55,14 +27,14 @@ shoot() { import -window root "$1" 2>/dev/null || xwd -root -silent | convert xw
 run_walkthrough() {
     local language=$1 locale=$2 model=$3 hardware_id=$4
     local app=$RAVELIN_BENCH/app-$language
-    stage_app "$app"
+    stage_app "$build" "$app"
     control 5 "reset --silent all"
     control 12 "reset --model $model"
     local result
     result=$(mktemp)
     (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
     local wizard=$!
-    LANG=$locale wine "$build/wizard/tools/drive/wizard_drive.exe" --timeout-ms 60000 \
+    LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
         expect-page:1 shot:1-welcome next \
         expect-page:2 shot:2-detect next \
         expect-page:3 text:1016=internet shot:3-driver next \
@@ -95,11 +67,11 @@ done
 # "Restart now" (the default choice) must ask Windows to reboot. Under Wine the call
 # only ends this prefix's programs; a relay trace shows that it was made.
 app=$RAVELIN_BENCH/app-restart
-stage_app "$app"
+stage_app "$build" "$app"
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.ExitWindowsEx /f >/dev/null 2>&1
 (cd "$app" && WINEDEBUG=-all,+relay wine RavelinWiz.exe >/dev/null 2>"$app/relay.log") &
 wizard=$!
-wine "$build/wizard/tools/drive/wizard_drive.exe" --timeout-ms 60000 \
+wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
     next next expect-page:3 text:1016=internet next expect-page:4 text:1022=Restart_test next \
     expect-page:5 finish expect-closed >/dev/null || fail "restart walkthrough"
 wait "$wizard" || true
