@@ -1,0 +1,7 @@
+#include "progress.h"
+
+#include <windows.h>
+
+void SendProgressMessage(HandsetWindow window, uint32_t message, uint32_t bytes) {
+    SendMessageA(static_cast<HWND>(window), message, static_cast<WPARAM>(bytes), 0);
+}

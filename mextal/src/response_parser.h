@@ -1,0 +1,28 @@
+#pragma once
+// Builds command lines from request records and classifies answer lines into
+// response records.
+#include <cstdint>
+#include <string_view>
+
+#include "at_command.h"
+
+class CAtResponseParser {
+public:
+    // Formats the command line of `request`: the keyword, its parameters and one
+    // CR. PARSE_NO_HANDLER for an id without a builder.
+    int32_t BuildRequest(const AtRequest& request, AtCommandLine* line);
+    void FreeRequest(AtCommandLine* line);
+
+    // Classifies the first `length` bytes of `chunk` (up to a NUL byte, if any)
+    // by the first keyword of the table that the chunk holds.
+    int32_t ClassifyResponse(AtResponse* response, const char* chunk, uint32_t length);
+    // Classifies an unprefixed information line; the expected id stored in the
+    // response (AT_RSP_MODEL or AT_RSP_IMEI) selects the parser.
+    int32_t ClassifyPlainResponse(AtResponse* response, const char* chunk, uint32_t length);
+
+private:
+    static int32_t ParseHandsetError(std::string_view text, AtResponse* response);
+    static int32_t ParseFamilyAnswer(AtCommandId id, AtResponse* response);
+    static int32_t ParseModelLine(std::string_view line, AtResponse* response);
+    static int32_t ParseImeiLine(std::string_view line, AtResponse* response);
+};
