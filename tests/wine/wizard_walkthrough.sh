@@ -21,7 +21,10 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 source "$(dirname "$0")/wizard_app.sh"
 
 # shoot <file>: a picture of the whole screen (the sheet and any message box).
-shoot() { import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"; }
+shoot() {
+    import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"
+    convert "$1" -trim +repage "$1" 2>/dev/null || true
+}
 
 # run_walkthrough <language> <locale> <model> <expected hardware id>
 run_walkthrough() {
@@ -42,6 +45,7 @@ run_walkthrough() {
         expect-page:5 select-radio:1029 shot:5-finish finish \
         expect-closed 2>"$result.err" |
     while read -r line; do
+        line=${line%$'\r'}
         case $line in
             SHOT\ *) shoot "$shots/$language-${line#SHOT }.png" ;;
         esac
