@@ -33,9 +33,25 @@ const CommandHandler* CommandTable::Find(const std::string& keyword) const {
     return found == handlers_.end() ? nullptr : &found->second;
 }
 
+void CommandTable::AddControl(const std::string& verb, ControlHandler handler) {
+    controls_[verb] = std::move(handler);
+}
+
+const ControlHandler* CommandTable::FindControl(const std::string& verb) const {
+    auto found = controls_.find(verb);
+    return found == controls_.end() ? nullptr : &found->second;
+}
+
 CommandTable MakeCommandTable() {
     CommandTable table;
     AddBasicCommands(table);
+    AddFileSystemCommands(table);
+    AddCameraCommands(table);
+    AddCalendarCommands(table);
+    AddJavaCommands(table);
+    AddMessageCommands(table);
+    AddMediaCentreCommands(table);
+    AddSystemCommands(table);
     return table;
 }
 

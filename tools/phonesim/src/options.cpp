@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace phonesim {
@@ -28,6 +29,25 @@ bool ParseCount(const std::string& text, long min, long max, long& value) {
     return true;
 }
 
+constexpr long kMaxErrorNumber = 4294967295L;
+constexpr long kMaxMediaCategory = 9;
+constexpr long kMaxMediaItemSize = 64L * 1024 * 1024;
+constexpr size_t kMinLockDigits = 4;
+constexpr size_t kMaxLockDigits = 8;
+constexpr long kMinSimRecords = 1;
+constexpr long kMaxSimRecords = 254;
+constexpr long kMinSimRecordLength = 14;
+constexpr long kMaxSimRecordLength = 255;
+
+std::vector<std::string> SplitList(const std::string& list, char separator) {
+    std::vector<std::string> items;
+    std::stringstream stream(list);
+    std::string item;
+    while (std::getline(stream, item, separator)) items.push_back(item);
+    if (!list.empty() && list.back() == separator) items.emplace_back();
+    return items;
+}
+
 // Adds the comma-separated keywords of `list` to `keywords`; "all" sets `all`.
 bool AddKeywords(const std::string& list, bool& all, std::set<std::string>& keywords) {
     std::stringstream stream(list);
@@ -44,6 +64,71 @@ bool AddKeywords(const std::string& list, bool& all, std::set<std::string>& keyw
         any = true;
     }
     return any;
+}
+
+bool AddKeywordList(const std::string& list, std::set<std::string>& keywords) {
+    bool all = false;
+    return AddKeywords(list, all, keywords) && !all;
+}
+
+// Adds "KW=N[,KW=N..]" items to `numbers`, N in min..max.
+bool AddKeywordNumbers(const std::string& list, long min, long max, std::map<std::string, uint32_t>& numbers) {
+    std::vector<std::string> items = SplitList(list, ',');
+    if (items.empty()) return false;
+    for (const std::string& item : items) {
+        size_t equals = item.rfind('=');
+        long number = 0;
+        if (equals == std::string::npos || equals == 0 || !ParseCount(item.substr(equals + 1), min, max, number)) {
+            return false;
+        }
+        numbers[UpperAscii(item.substr(0, equals))] = static_cast<uint32_t>(number);
+    }
+    return true;
+}
+
+// "<category>:<id>:<name>:<size>"; the name is everything between the second and
+// the last colon, so it may hold colons itself.
+bool ParseMediaItem(const std::string& text, MediaItemOption& item) {
+    size_t first = text.find(':');
+    size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    size_t last = text.rfind(':');
+    if (second == std::string::npos || last == second) return false;
+    long category = 0;
+    long id = 0;
+    long size = 0;
+    std::string name = text.substr(second + 1, last - second - 1);
+    if (!ParseCount(text.substr(0, first), 0, kMaxMediaCategory, category) ||
+        !ParseCount(text.substr(first + 1, second - first - 1), 1, kMaxErrorNumber, id) ||
+        !ParseCount(text.substr(last + 1), 0, kMaxMediaItemSize, size) || name.empty() ||
+        name.find_first_of("\"\r\n") != std::string::npos) {
+        return false;
+    }
+    item = MediaItemOption{static_cast<int>(category), static_cast<uint32_t>(id), name, static_cast<uint32_t>(size)};
+    return true;
+}
+
+bool AddMediaFaults(const std::string& list, std::set<MediaFault>& faults) {
+    static const std::map<std::string, MediaFault> kFaults = {
+        {"other-name", MediaFault::kOtherName}, {"other-category", MediaFault::kOtherCategory},
+        {"other-id", MediaFault::kOtherId},     {"form-2", MediaFault::kForm2},
+        {"extra-field", MediaFault::kExtraField},
+    };
+    std::vector<std::string> items = SplitList(list, ',');
+    if (items.empty()) return false;
+    for (const std::string& item : items) {
+        auto found = kFaults.find(item);
+        if (found == kFaults.end()) return false;
+        faults.insert(found->second);
+    }
+    return true;
+}
+
+bool IsLockCode(const std::string& code) {
+    if (code.size() < kMinLockDigits || code.size() > kMaxLockDigits) return false;
+    for (char c : code) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
 }
 
 class OptionParser {
@@ -85,18 +170,28 @@ public:
     }
 
 private:
-    static bool IsFlag(const std::string& name) { return name == "--garbage" || name == "--split"; }
+    static bool IsFlag(const std::string& name) {
+        static const std::set<std::string> kFlags = {"--garbage", "--split", "--no-card", "--no-sim", "--mc-clear"};
+        return kFlags.count(name) > 0;
+    }
 
     static bool TakesValue(const std::string& name) {
         static const std::set<std::string> kValueOptions = {
             "--model", "--imei", "--sn", "--imei-format", "--silent", "--error", "--delay", "--second-imei",
-            "--imei-change-after", "--hangup-after", "--pace", "--scenario", "--link", "--control-port"};
+            "--imei-change-after", "--hangup-after", "--pace", "--scenario", "--link", "--control-port",
+            "--fail", "--fail-after-data", "--stall", "--short-raw", "--bad-length", "--cut-raw",
+            "--phone-lock", "--sim-format", "--sim-records", "--sim-record-length", "--reboot-delay",
+            "--mc-categories", "--mc-item", "--mc-fault"};
         return kValueOptions.count(name) > 0;
     }
 
     void ApplyFlag(const std::string& name) {
-        if (name == "--garbage") out_.phone.garbage = true;
-        if (name == "--split") out_.phone.split = true;
+        PhoneOptions& phone = out_.phone;
+        if (name == "--garbage") phone.garbage = true;
+        if (name == "--split") phone.split = true;
+        if (name == "--no-card") phone.noCard = true;
+        if (name == "--no-sim") phone.noSim = true;
+        if (name == "--mc-clear") phone.mcClear = true;
     }
 
     bool ApplyValue(const std::string& name, const std::string& value, int depth) {
@@ -137,9 +232,51 @@ private:
             phone.paceBaud = number;
         } else if (name == "--scenario") {
             return ApplyScenario(value, depth);
-        } else {
+        } else if (name == "--link" || name == "--control-port") {
             return ApplyStartOption(name, value);
+        } else {
+            return ApplyFamilyOption(name, value) || BadValue(name, value);
         }
+        return true;
+    }
+
+    // Options of the command families; false for a bad value.
+    bool ApplyFamilyOption(const std::string& name, const std::string& value) {
+        PhoneOptions& phone = out_.phone;
+        long number = 0;
+        if (name == "--fail") return AddKeywordNumbers(value, 0, kMaxErrorNumber, phone.fail);
+        if (name == "--fail-after-data") return AddKeywordNumbers(value, 0, kMaxErrorNumber, phone.failAfterData);
+        if (name == "--cut-raw") return AddKeywordNumbers(value, 0, kMaxErrorNumber, phone.cutRaw);
+        if (name == "--stall") return AddKeywordList(value, phone.stall);
+        if (name == "--short-raw") return AddKeywordList(value, phone.shortRaw);
+        if (name == "--bad-length") return AddKeywordList(value, phone.badLength);
+        if (name == "--mc-fault") return AddMediaFaults(value, phone.mcFaults);
+        if (name == "--phone-lock") {
+            phone.phoneLock = value;
+            return IsLockCode(value);
+        }
+        if (name == "--sim-format") {
+            phone.simFormat = value == "usim" ? SimFormat::kUsim : SimFormat::kSim;
+            return value == "sim" || value == "usim";
+        }
+        if (name == "--sim-records") {
+            return ParseCount(value, kMinSimRecords, kMaxSimRecords, phone.simRecords);
+        }
+        if (name == "--sim-record-length") {
+            return ParseCount(value, kMinSimRecordLength, kMaxSimRecordLength, phone.simRecordLength);
+        }
+        if (name == "--reboot-delay") {
+            if (!ParseCount(value, 0, INT_MAX, number)) return false;
+            phone.rebootDelayMs = number;
+            return true;
+        }
+        if (name == "--mc-categories") {
+            phone.mcCategories = value;
+            return value.find_first_of("\r\n") == std::string::npos;
+        }
+        MediaItemOption item;
+        if (!ParseMediaItem(value, item)) return false;
+        phone.mcItems.push_back(item);
         return true;
     }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Options of the simulated phone: parsed from the command line, from scenario
 // files and from the control channel's "reset" request, all with one syntax.
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -9,6 +11,18 @@
 namespace phonesim {
 
 enum class ImeiFormat { kLabelled, kSingle };
+enum class SimFormat { kSim, kUsim };
+
+// A media-centre item of --mc-item; its content is generated from its size.
+struct MediaItemOption {
+    int category = 0;
+    uint32_t id = 0;
+    std::string name;
+    uint32_t size = 0;
+};
+
+// Wrong answers of the media-centre commands (--mc-fault).
+enum class MediaFault { kOtherName, kOtherCategory, kOtherId, kForm2, kExtraField };
 
 // How the phone behaves; a fresh PhoneOptions is the default, well-behaved phone.
 struct PhoneOptions {
@@ -27,6 +41,27 @@ struct PhoneOptions {
     std::optional<long> imeiChangeAfter;
     std::optional<long> hangupAfter;
     long paceBaud = 0;  // 0: output as fast as the pty takes it
+
+    // Fault modes of the command families, keyed by command keyword (upper case).
+    std::map<std::string, uint32_t> fail;           // answer the family error line with this number
+    std::map<std::string, uint32_t> failAfterData;  // take an upload, then fail with this number
+    std::set<std::string> stall;                    // first answer only
+    std::set<std::string> shortRaw;                 // one content byte less than announced
+    std::set<std::string> badLength;                // announce 4294967295 bytes, send none
+    std::map<std::string, uint32_t> cutRaw;         // pull the cable after this many content bytes
+
+    bool noCard = false;     // the file system's memory card (area 1) is missing
+    std::string phoneLock;   // lock code of the message store; empty: no lock
+    bool noSim = false;
+    SimFormat simFormat = SimFormat::kSim;
+    long simRecords = 250;
+    long simRecordLength = 30;
+    long rebootDelayMs = 3000;
+
+    std::optional<std::string> mcCategories;  // text of the category query answer, as given
+    bool mcClear = false;                     // start with an empty media centre
+    std::vector<MediaItemOption> mcItems;
+    std::set<MediaFault> mcFaults;
 };
 
 // Options that only make sense when the program starts.

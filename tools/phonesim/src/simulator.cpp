@@ -53,6 +53,7 @@ void Simulator::Configure(const PhoneOptions& options) {
     handset_ = std::make_unique<Handset>(options, table_);
     output_ = OutputScheduler(LineTiming{options.split, options.paceBaud});
     hangupSince_.reset();
+    restartAfterHangup_.reset();
     received_.clear();
     raw_ = false;
 }
@@ -78,6 +79,8 @@ void Simulator::HangUp() {
     output_.Clear();
     pcBlocked_ = false;
     hangupSince_.reset();
+    if (restartAfterHangup_) replugAt_ = Clock::now() + *restartAfterHangup_;
+    restartAfterHangup_.reset();
 }
 
 void Simulator::HangUpOnceRead(TimePoint now) {
@@ -86,14 +89,36 @@ void Simulator::HangUpOnceRead(TimePoint now) {
     if (waited >= kHangupGrace || (waited >= kHangupSettle && UnreadByPc(pty_) == 0)) HangUp();
 }
 
+// A restarting phone comes back; an upload that paused too long is dropped once
+// the go-ahead is out.
+void Simulator::RunTimers(TimePoint now) {
+    if (replugAt_ && now >= *replugAt_) {
+        replugAt_.reset();
+        std::string error;
+        if (!Plug(error)) std::fprintf(stderr, "phonesim: restart: %s\n", error.c_str());
+    }
+    std::optional<TimePoint> uploadDeadline = handset_->UploadDeadline();
+    if (uploadDeadline && now >= *uploadDeadline && output_.Empty()) handset_->DropUpload();
+}
+
 std::optional<TimePoint> Simulator::NextWake() const {
-    if (hangupSince_) return std::max(Clock::now() + kHangupPoll, *hangupSince_ + kHangupSettle);
-    if (pcBlocked_) return std::nullopt;
-    return output_.NextEvent();
+    std::optional<TimePoint> wake;
+    auto consider = [&wake](std::optional<TimePoint> when) {
+        if (when && (!wake || *when < *wake)) wake = when;
+    };
+    if (hangupSince_) {
+        consider(std::max(Clock::now() + kHangupPoll, *hangupSince_ + kHangupSettle));
+    } else if (!pcBlocked_) {
+        consider(output_.NextEvent());
+    }
+    consider(replugAt_);
+    if (output_.Empty()) consider(handset_->UploadDeadline());
+    return wake;
 }
 
 bool Simulator::Run(const volatile std::sig_atomic_t& stopRequested, const sigset_t& waitMask) {
     while (!stopRequested && !(quitting_ && clientOutput_.empty())) {
+        RunTimers(Clock::now());
         WriteToPc(Clock::now());
         PollSet watched = Watched();
         std::optional<TimePoint> wake = NextWake();
@@ -139,17 +164,18 @@ void Simulator::ReadFromPc(TimePoint now) {
     Record(bytes);
     if (raw_) return;
     TimePoint answerDue = now + std::chrono::milliseconds(handset_->Options().delayMs);
-    for (Reply& reply : handset_->Receive(bytes)) {
+    for (Reply& reply : handset_->Receive(bytes, now)) {
         output_.Push(std::move(reply.echo), now);
         output_.Push(std::move(reply.answer), answerDue);
         if (reply.hangUp) output_.PushHangup(answerDue);
+        if (reply.replugAfter) restartAfterHangup_ = *reply.replugAfter;
     }
     WriteToPc(now);
 }
 
 void Simulator::Record(std::string_view bytes) {
     received_.append(bytes);
-    if (received_.size() > kMaxReceivedBytes) received_.erase(0, received_.size() - kMaxReceivedBytes);
+    if (received_.size() > 2 * kMaxReceivedBytes) received_.erase(0, received_.size() - kMaxReceivedBytes);
 }
 
 void Simulator::WriteToPc(TimePoint now) {
@@ -225,12 +251,15 @@ void Simulator::Answer(const RequestLine& line) {
     ControlReply reply;
     ControlRequest request = ParseControlRequest(line.text);
     auto handler = kHandlers.find(request.verb);
+    const ControlHandler* family = table_.FindControl(request.verb);
     if (line.overlong) {
         reply = Error("request line too long");
-    } else if (handler == kHandlers.end()) {
-        reply = Error("unknown request '" + request.verb + "'");
-    } else {
+    } else if (handler != kHandlers.end()) {
         reply = (this->*(handler->second))(request.argument);
+    } else if (family != nullptr) {
+        reply = FamilyRequest(*family, request.argument);
+    } else {
+        reply = Error("unknown request '" + request.verb + "'");
     }
     for (const std::string& data : reply.data) clientOutput_ += data + '\n';
     clientOutput_ += reply.final + '\n';
@@ -266,7 +295,8 @@ Simulator::ControlReply Simulator::Send(const std::string& argument) {
 
 Simulator::ControlReply Simulator::Received(const std::string&) {
     ControlReply reply;
-    reply.data.push_back(ToHex(received_));
+    size_t skipped = received_.size() > kMaxReceivedBytes ? received_.size() - kMaxReceivedBytes : 0;
+    reply.data.push_back(ToHex(std::string_view(received_).substr(skipped)));
     received_.clear();
     return reply;
 }
@@ -297,6 +327,19 @@ Simulator::ControlReply Simulator::Pty(const std::string&) {
 Simulator::ControlReply Simulator::Quit(const std::string&) {
     quitting_ = true;
     return {};
+}
+
+// A request of a command family on the handset's stores; its words are split as
+// the options of "reset" are.
+Simulator::ControlReply Simulator::FamilyRequest(const ControlHandler& handler, const std::string& argument) {
+    std::vector<std::string> words;
+    std::string error;
+    if (!SplitWords(argument, words, error)) return Error(error);
+    ControlResult result = handler(handset_->State(), words);
+    if (result.error) return Error(*result.error);
+    ControlReply reply;
+    reply.data = std::move(result.data);
+    return reply;
 }
 
 Simulator::ControlReply Simulator::Error(const std::string& text) {

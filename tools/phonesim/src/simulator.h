@@ -24,7 +24,8 @@ constexpr std::chrono::milliseconds kHangupSettle{20};
 constexpr std::chrono::milliseconds kHangupGrace{1000};
 constexpr std::chrono::milliseconds kHangupPoll{5};
 
-// The newest bytes received from the PC that "received" can still report.
+// The newest bytes received from the PC that "received" can still report. The
+// record is trimmed once it holds twice as much, so trimming stays cheap.
 constexpr size_t kMaxReceivedBytes = 16 * 1024 * 1024;
 
 class Simulator {
@@ -71,6 +72,7 @@ private:
     void Dispatch(const PollSet& set, TimePoint now);
 
     void Configure(const PhoneOptions& options);
+    void RunTimers(TimePoint now);
     bool Plugged() const { return pty_.master >= 0; }
     bool Plug(std::string& error);
     void HangUp();
@@ -96,6 +98,7 @@ private:
     ControlReply PlugRequest(const std::string& argument);
     ControlReply Pty(const std::string& argument);
     ControlReply Quit(const std::string& argument);
+    ControlReply FamilyRequest(const ControlHandler& handler, const std::string& argument);
     static ControlReply Error(const std::string& text);
 
     StartOptions start_;
@@ -105,6 +108,8 @@ private:
     PtyPair pty_;
     bool pcBlocked_ = false;  // the pty refused output; wait until it is writable
     std::optional<TimePoint> hangupSince_;  // a due hang-up waits for the PC to read
+    std::optional<Clock::duration> restartAfterHangup_;  // the queued hang-up is a restart
+    std::optional<TimePoint> replugAt_;     // a restarting phone comes back then
     bool raw_ = false;
     std::string received_;
 

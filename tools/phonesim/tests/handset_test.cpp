@@ -3,31 +3,17 @@
 #include <gtest/gtest.h>
 #include <regex>
 
+#include "handset_play.h"
+
 namespace phonesim {
 namespace {
 
-const CommandTable& Table() {
-    static const CommandTable table = MakeCommandTable();
-    return table;
-}
-
-PhoneOptions Options(const std::vector<std::string>& words) {
-    ParsedOptions options;
-    std::string error;
-    EXPECT_TRUE(ParseOptions(words, OptionScope::kReset, options, error)) << error;
-    return options.phone;
-}
-
-// Everything the phone writes back for `input`, echo and answers in order.
-std::string Play(Handset& handset, std::string_view input) {
-    std::string out;
-    for (const Reply& reply : handset.Receive(input)) out += reply.echo + reply.answer;
-    return out;
-}
-
-const std::string kOk = "\r\nOK\r\n";
-const std::string kError = "\r\nERROR\r\n";
-const std::string kEchoOff = "ATE0\r" + kOk;  // ATE0 is still echoed: echo was on when it arrived
+using testing::kEchoOff;
+using testing::kError;
+using testing::kOk;
+using testing::Options;
+using testing::Play;
+using testing::Table;
 
 struct WireCase {
     const char* name;
@@ -112,7 +98,7 @@ TEST(PhonesimHandset, GarbageLineComesBeforeEveryAnswerButNotBeforeTheEcho) {
 
 TEST(PhonesimHandset, SilentCommandsAreStillLoggedAndCounted) {
     Handset handset(Options({"--silent", "all", "--hangup-after", "2"}), Table());
-    std::vector<Reply> replies = handset.Receive("AT\rAT+CGSN\r");
+    std::vector<Reply> replies = handset.Receive("AT\rAT+CGSN\r", TimePoint());
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_TRUE(replies[1].hangUp);
     EXPECT_EQ(handset.Commands(), (std::deque<std::string>{"AT", "AT+CGSN"}));
@@ -120,15 +106,15 @@ TEST(PhonesimHandset, SilentCommandsAreStillLoggedAndCounted) {
 
 TEST(PhonesimHandset, HangupAfterN_PullsTheCableOnceAndIgnoresTheRestUntilReconnected) {
     Handset handset(Options({"--hangup-after", "2"}), Table());
-    std::vector<Reply> replies = handset.Receive("ATE0\rAT\rAT+CGMM\r");
+    std::vector<Reply> replies = handset.Receive("ATE0\rAT\rAT+CGMM\r", TimePoint());
     ASSERT_EQ(replies.size(), 2u) << "input after the hang-up command is not taken";
     EXPECT_FALSE(replies[0].hangUp);
     EXPECT_TRUE(replies[1].hangUp);
     EXPECT_EQ(replies[1].answer, kOk) << "the last command is still answered";
-    EXPECT_TRUE(handset.Receive("AT\r").empty());
+    EXPECT_TRUE(handset.Receive("AT\r", TimePoint()).empty());
 
     handset.Reconnect();
-    replies = handset.Receive("AT\rAT\r");
+    replies = handset.Receive("AT\rAT\r", TimePoint());
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_FALSE(replies[0].hangUp || replies[1].hangUp);
     EXPECT_EQ(replies[0].echo, "") << "settings survive the reconnection";
@@ -136,14 +122,14 @@ TEST(PhonesimHandset, HangupAfterN_PullsTheCableOnceAndIgnoresTheRestUntilReconn
 
 TEST(PhonesimHandset, Reconnect_ForgetsAHalfReceivedLine) {
     Handset handset(Options({}), Table());
-    EXPECT_TRUE(handset.Receive("AT+CG").empty());
+    EXPECT_TRUE(handset.Receive("AT+CG", TimePoint()).empty());
     handset.Reconnect();
     EXPECT_EQ(Play(handset, "AT\r"), "AT\r" + kOk);
 }
 
 TEST(PhonesimHandset, OverlongCommandLine_IsAnsweredWithError) {
     Handset handset(Options({}), Table());
-    std::vector<Reply> replies = handset.Receive("AT" + std::string(kMaxCommandLine, '1') + "\r");
+    std::vector<Reply> replies = handset.Receive("AT" + std::string(kMaxCommandLine, '1') + "\r", TimePoint());
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].answer, kError);
 }
@@ -152,7 +138,7 @@ TEST(PhonesimHandset, CommandLog_KeepsTheNewestLines) {
     Handset handset(Options({"--silent", "all"}), Table());
     std::string input;
     for (size_t i = 0; i < kMaxLoggedCommands + 5; ++i) input += "AT" + std::to_string(i) + "\r";
-    handset.Receive(input);
+    handset.Receive(input, TimePoint());
     ASSERT_EQ(handset.Commands().size(), kMaxLoggedCommands);
     EXPECT_EQ(handset.Commands().front(), "AT5");
     EXPECT_EQ(handset.Commands().back(), "AT" + std::to_string(kMaxLoggedCommands + 4));

@@ -82,6 +82,35 @@ TEST(PhonesimOptions, EachOptionSetsItsSetting) {
              return o.start.linkPath == "/x/com5" && o.start.controlPort == 4000;
          }},
         {{"--model", "A", "--model", "B"}, [](const ParsedOptions& o) { return o.phone.model == "B"; }},
+        {{"--fail", "at$fswf=5,AT$FSRF=0", "--fail", "AT+CRSM=37892", "--fail-after-data", "AT$TCKS=6",
+          "--cut-raw", "AT$QKMCR=100"},
+         [](const ParsedOptions& o) {
+             return o.phone.fail == std::map<std::string, uint32_t>{{"AT$FSWF", 5}, {"AT$FSRF", 0}, {"AT+CRSM", 37892}} &&
+                    o.phone.failAfterData == std::map<std::string, uint32_t>{{"AT$TCKS", 6}} &&
+                    o.phone.cutRaw == std::map<std::string, uint32_t>{{"AT$QKMCR", 100}};
+         }},
+        {{"--stall", "at$fsrf", "--stall", "AT$TCKR", "--short-raw", "AT$QKMCR", "--bad-length", "AT$FSDIR,AT$FSRF"},
+         [](const ParsedOptions& o) {
+             return o.phone.stall == std::set<std::string>{"AT$FSRF", "AT$TCKR"} &&
+                    o.phone.shortRaw == std::set<std::string>{"AT$QKMCR"} &&
+                    o.phone.badLength == std::set<std::string>{"AT$FSDIR", "AT$FSRF"};
+         }},
+        {{"--no-card", "--no-sim", "--mc-clear", "--phone-lock", "12345678", "--reboot-delay", "0"},
+         [](const ParsedOptions& o) {
+             return o.phone.noCard && o.phone.noSim && o.phone.mcClear && o.phone.phoneLock == "12345678" &&
+                    o.phone.rebootDelayMs == 0;
+         }},
+        {{"--sim-format", "usim", "--sim-records", "254", "--sim-record-length", "14"}, [](const ParsedOptions& o) {
+             return o.phone.simFormat == SimFormat::kUsim && o.phone.simRecords == 254 && o.phone.simRecordLength == 14;
+         }},
+        {{"--mc-categories", "(0~9)", "--mc-item", "3:7:a:b.mid:10", "--mc-item", "0:1:x:0", "--mc-fault",
+          "other-name,form-2"},
+         [](const ParsedOptions& o) {
+             const std::vector<MediaItemOption>& items = o.phone.mcItems;
+             return o.phone.mcCategories == std::string("(0~9)") && items.size() == 2 && items[0].category == 3 &&
+                    items[0].id == 7 && items[0].name == "a:b.mid" && items[0].size == 10 &&
+                    o.phone.mcFaults == std::set<MediaFault>{MediaFault::kOtherName, MediaFault::kForm2};
+         }},
     };
     for (const OptionCase& c : cases) {
         ParsedOptions options = MustParse(c.words);
@@ -107,6 +136,24 @@ TEST(PhonesimOptions, BadWordsAreRefusedWithAMessage) {
         {"--imei-change-after", "2"},
         {"--control-port", "70000"},
         {"--link", ""},
+        {"--fail", "AT$FSWF"},
+        {"--fail", "=5"},
+        {"--fail", "AT$FSWF=x"},
+        {"--fail", "AT$FSWF=4294967296"},
+        {"--fail", "AT$FSWF=1,"},
+        {"--stall", "all"},
+        {"--phone-lock", "123"},
+        {"--phone-lock", "12a4"},
+        {"--sim-format", "gsm"},
+        {"--sim-records", "255"},
+        {"--sim-record-length", "13"},
+        {"--mc-item", "10:1:x:1"},
+        {"--mc-item", "1:0:x:1"},
+        {"--mc-item", "1:1::1"},
+        {"--mc-item", "1:1:x"},
+        {"--mc-item", "1:1:a\"b:1"},
+        {"--mc-fault", "nonsense"},
+        {"--no-card=1"},
     };
     for (const auto& words : cases) {
         ParsedOptions options;

@@ -35,9 +35,17 @@ public:
     PcPort(const PcPort&) = delete;
     PcPort& operator=(const PcPort&) = delete;
 
-    void Write(const std::string& bytes) {
-        if (write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-            throw std::runtime_error("short write to the pty");
+    // Writes everything, waiting while the pty is full (at most timeoutMs per wait).
+    void Write(const std::string& bytes, int timeoutMs = 3000) {
+        for (size_t done = 0; done < bytes.size();) {
+            ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+                continue;
+            }
+            pollfd writable{fd_, POLLOUT, 0};
+            bool retry = n < 0 && (errno == EAGAIN || errno == EINTR);
+            if (!retry || poll(&writable, 1, timeoutMs) <= 0) throw std::runtime_error("short write to the pty");
         }
     }
 
