@@ -11,7 +11,6 @@ using porvesk::DetectorState;
 
 namespace {
 
-constexpr char kHandsetMutexName[] = "AccessHandsetMutex";
 constexpr char kProfileSection[] = "SerialPort";
 constexpr char kLastPortEntry[] = "LastCommport";
 
@@ -31,7 +30,7 @@ DetectorSetup SystemDetectorSetup() {
 CConDetect::CConDetect() : CConDetect(porvesk::SystemDetectorSetup()) {}
 
 CConDetect::CConDetect(const porvesk::DetectorSetup& setup) : state_(std::make_unique<DetectorState>(setup)) {
-    state_->handsetMutex = state_->platform->CreateNamedMutex(kHandsetMutexName);
+    state_->handsetMutex = state_->platform->CreateNamedMutex(porvesk::kHandsetMutexName);
     GetSerialPortHKEY();
 }
 

@@ -1,16 +1,17 @@
-// Library load and unload: the detector lives as long as the shared object. Its
-// destructor stops the detector thread and waits for it, also at process exit.
+// Library load and unload: the detector and the cache live as long as the shared
+// object. The detector's destructor stops its thread and waits for it, also at
+// process exit.
 #include <cstdlib>
 
-#include "library_detector.h"
+#include "library_objects.h"
 
 namespace {
 
 struct LibraryLifetime {
     LibraryLifetime() {
-        if (!porvesk::CreateLibraryDetector()) std::abort();
+        if (!porvesk::CreateLibraryObjects()) std::abort();
     }
-    ~LibraryLifetime() { porvesk::DestroyLibraryDetector(); }
+    ~LibraryLifetime() { porvesk::DestroyLibraryObjects(); }
 };
 
 LibraryLifetime g_lifetime;

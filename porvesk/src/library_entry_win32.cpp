@@ -1,18 +1,19 @@
 // Library load and unload. A running detector thread keeps the library loaded
 // (see KeepModuleLoaded), so an unload before process exit finds no thread to
 // wait for; at process exit (reserved != null) the thread has been terminated
-// already and the detector is left as it is.
+// already and the detector and the cache are left as they are (the cache's
+// buffers go with the process).
 #include <windows.h>
 
-#include "library_detector.h"
+#include "library_objects.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
-            return porvesk::CreateLibraryDetector() ? TRUE : FALSE;
+            return porvesk::CreateLibraryObjects() ? TRUE : FALSE;
         case DLL_PROCESS_DETACH:
             if (reserved == nullptr) {
-                porvesk::DestroyLibraryDetector();
+                porvesk::DestroyLibraryObjects();
             } else {
                 porvesk::SaveLastPortAtProcessExit();
             }

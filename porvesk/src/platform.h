@@ -12,6 +12,9 @@
 
 namespace porvesk {
 
+// The system-wide lock held by whoever exchanges commands with a connected handset.
+constexpr char kHandsetMutexName[] = "AccessHandsetMutex";
+
 // An open serial device map.
 class SerialMap {
 public:

@@ -1,27 +1,32 @@
-#include "porvesk/porvesk.h"
-
 #include <new>
 
-#include "library_detector.h"
+#include "library_objects.h"
+#include "porvesk/mc_data_cache.h"
+#include "porvesk/porvesk.h"
 
 namespace {
 
 CConDetect* g_detector = nullptr;
+CMCDataCache* g_cache = nullptr;
 
 }  // namespace
 
 namespace porvesk {
 
-bool CreateLibraryDetector() {
+bool CreateLibraryObjects() {
     try {
         g_detector = new CConDetect();
+        g_cache = new CMCDataCache(*g_detector);
     } catch (...) {
+        DestroyLibraryObjects();
         return false;
     }
     return true;
 }
 
-void DestroyLibraryDetector() {
+void DestroyLibraryObjects() {
+    delete g_cache;
+    g_cache = nullptr;
     delete g_detector;
     g_detector = nullptr;
 }
@@ -33,3 +38,5 @@ void SaveLastPortAtProcessExit() {
 }  // namespace porvesk
 
 extern "C" CConDetect* ConDetectGetObj() { return g_detector; }
+
+extern "C" CMCDataCache* MCDataCacheGetObj() { return g_cache; }

@@ -1,11 +1,12 @@
-// The DLL itself: one detector per load; an unload destroys an idle detector and
-// saves the last port; a running detector keeps the DLL loaded.
+// The DLL itself: one detector and one cache per load; an unload destroys an idle
+// detector and saves the last port; a running detector keeps the DLL loaded.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
 
+#include "porvesk/mc_data_cache.h"
 #include "porvesk/porvesk.h"
 
 namespace {
@@ -15,6 +16,9 @@ constexpr char kProfileKey[] = "Software\\Tavo\\Pelliton\\SerialPort";
 using GetObjFunction = CConDetect* (*)();
 // Member functions take the object in ECX on 32-bit Windows.
 using StartFunction = bool(__attribute__((thiscall)) *)(CConDetect*);
+using CacheGetObjFunction = CMCDataCache* (*)();
+using FetchFunction = int32_t(__attribute__((thiscall)) *)(CMCDataCache*, MediaCenterItemTypeTag, int32_t,
+                                                            const char*, const uint8_t**, uint32_t*);
 
 template <typename Function>
 Function Find(HMODULE library, const char* name) {
@@ -58,6 +62,25 @@ TEST(PorveskLibrary, UnloadWhenIdleSavesPort_RunningDetectorKeepsLibraryLoaded) 
     EXPECT_TRUE(start(getObj()));
     ASSERT_TRUE(FreeLibrary(library));
     EXPECT_NE(GetModuleHandleA("Porvesk.dll"), nullptr);
+}
+
+TEST(PorveskLibrary, CacheOfTheLibrary_RefusesFetchWhileNoHandsetIsConnected) {
+    HMODULE library = LoadLibraryA("Porvesk.dll");
+    ASSERT_NE(library, nullptr);
+    auto getObj = Find<CacheGetObjFunction>(library, "MCDataCacheGetObj");
+    auto fetch = Find<FetchFunction>(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj");
+    ASSERT_NE(getObj, nullptr);
+    ASSERT_NE(fetch, nullptr);
+
+    CMCDataCache* cache = getObj();
+    ASSERT_NE(cache, nullptr);
+    EXPECT_EQ(getObj(), cache);
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    EXPECT_EQ(fetch(cache, MC_ITEM_MEDIA_CENTER, 1, "Ring1", &data, &length), MCCACHE_NOT_CONNECTED);
+    EXPECT_EQ(data, nullptr);
+
+    FreeLibrary(library);
 }
 
 }  // namespace
