@@ -6,6 +6,7 @@
 
 #include "answer_codes.h"
 #include "handset_api.h"
+#include "text_fields.h"
 
 namespace {
 
@@ -80,7 +81,12 @@ int32_t CHandsetApi::ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t*
     *length = 0;
     int32_t result = port->ReadChunk(receiveBuffer_, kReceiveBufferBytes, length, WaitMs(timeoutMs), 0, 0);
     *length = std::min(*length, kReceiveBufferBytes);
+    receivedLength_ = *length;
     return result;
+}
+
+std::string_view CHandsetApi::LastReceivedLine() const {
+    return mextal::TrimLineEnds(mextal::TextOf(receiveBuffer_, receivedLength_));
 }
 
 int32_t CHandsetApi::Handshake(const PortSettings* settings, bool reconfigure) {

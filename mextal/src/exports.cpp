@@ -223,12 +223,12 @@ MEXTAL_API int32_t MEXTAL_CALL MMSDelete(const PortSettings* settings, uint32_t 
     return g_handsetApi.MMSDelete(settings, id);
 }
 
-MEXTAL_API int32_t MEXTAL_CALL MMSSetAttr(const PortSettings* settings, uint32_t idAndAttribute) {
-    return g_handsetApi.MMSSetAttr(settings, idAndAttribute);
+MEXTAL_API int32_t MEXTAL_CALL MMSSetAttr(const PortSettings* settings, uint32_t attributes) {
+    return g_handsetApi.MMSSetAttr(settings, attributes);
 }
 
-MEXTAL_API int32_t MEXTAL_CALL MMSQueryAttr(const PortSettings* settings, uint32_t* attribute) {
-    return g_handsetApi.MMSQueryAttr(settings, attribute);
+MEXTAL_API int32_t MEXTAL_CALL MMSQueryAttr(const PortSettings* settings, uint32_t* attributes) {
+    return g_handsetApi.MMSQueryAttr(settings, attributes);
 }
 
 MEXTAL_API int32_t MEXTAL_CALL MMSSend(const PortSettings* settings, uint32_t id) {

@@ -11,6 +11,8 @@
 #include "response_parser.h"
 #include "serlox/serlox.h"
 
+struct AdnRecordInfo;
+
 // What the handset object reaches outside itself. The library uses the
 // product's links; tests hand in their own port objects and progress recorder.
 struct HandsetLinks {
@@ -130,8 +132,8 @@ public:
     virtual int32_t MMSWrite(const PortSettings* settings, uint32_t folder, const uint8_t* data, uint32_t length,
                              uint32_t* id);
     virtual int32_t MMSDelete(const PortSettings* settings, uint32_t id);
-    virtual int32_t MMSSetAttr(const PortSettings* settings, uint32_t idAndAttribute);
-    virtual int32_t MMSQueryAttr(const PortSettings* settings, uint32_t* attribute);
+    virtual int32_t MMSSetAttr(const PortSettings* settings, uint32_t attributes);
+    virtual int32_t MMSQueryAttr(const PortSettings* settings, uint32_t* attributes);
     virtual int32_t MMSSend(const PortSettings* settings, uint32_t id);
     virtual int32_t MMSPhoneLockVerify(const PortSettings* settings, const char* code);
 
@@ -153,6 +155,11 @@ public:
     // value, or the response time-out when the model has none.
     int32_t FirstListAnswerTimeoutMs();
 
+    // Test seam: tests of a handset that never answers after upload data
+    // shorten the long time-out with it instead of waiting a minute. No export
+    // reaches it, so the product always waits the full long time-out.
+    void SetLongTimeoutForTesting(int32_t timeoutMs) { longTimeoutMs_ = timeoutMs; }
+
 private:
     CSerloxObj* FindPort(const PortSettings* settings);
     int32_t ApplyPortSettings(const PortSettings* settings);
@@ -164,8 +171,62 @@ private:
     int32_t ReadIdentityText(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
                              uint32_t size);
     int32_t ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t* length);
+    // The chunk that the last receive read, without its CR LF framing.
+    std::string_view LastReceivedLine() const;
+    // The port settings re-applied with a purge, the handshake, `request` sent and
+    // its first answer read, which must carry the id `answer`.
+    int32_t RequestAnswer(const PortSettings* settings, const AtRequest& request, AtResponse* response,
+                          AtCommandId answer, int32_t timeoutMs);
+    // Reads the final answer of an exchange: 0 for "OK".
+    int32_t ReceiveFinalAnswer(const PortSettings* settings);
+    int32_t ReceiveListing(const PortSettings* settings, char** text, uint32_t* length);
+    int32_t ReceiveItemContent(const PortSettings* settings, int32_t announcedLength, uint8_t** data,
+                               uint32_t* length);
+    // Steps of the command families (family_steps.cpp).
+    // The port settings re-applied with a purge, the handshake, `request` sent
+    // and its first answer received; every failure's code is returned as it is.
+    int32_t StartFamilyExchange(const PortSettings* settings, const AtRequest& request, AtResponse* response,
+                                int32_t timeoutMs);
+    // A request answered by its final line alone: 0 for "OK", otherwise the
+    // code of FamilyAnswerCode.
+    int32_t ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request, AtCommandId errorLine,
+                              int32_t timeoutMs);
+    // An answer line after the handset accepted the request: a failed receive
+    // is 20108, the answer having been lost.
+    int32_t ReceiveAcceptedAnswer(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
+    // The final "OK" after acceptance: 0, 20108, or the code of FamilyAnswerCode.
+    int32_t ReceiveAcceptedFinal(const PortSettings* settings, AtCommandId errorLine);
+    // A raw download of `announced` bytes (at most `limit`) and its final "OK".
+    // On success `*content` holds the bytes and the closing CR LF.
+    int32_t ReceiveFamilyContent(const PortSettings* settings, uint32_t announced, uint32_t limit,
+                                 AtCommandId errorLine, uint8_t** content);
+    // A raw upload after its go-ahead, and the answer to it, which is received
+    // with the long time-out.
+    int32_t SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
+                              AtResponse* response);
+    // GET RESPONSE on the SIM phonebook file (handset_and_sim.cpp).
+    int32_t ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info);
+    // Calendar groups (calendar_groups.cpp): a group read with or without its
+    // tone path, and a group written with its tone path or (`path` null)
+    // without it.
+    int32_t ReadCalendarGroup(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize, char* path,
+                              uint32_t pathSize, uint32_t* colour);
+    int32_t WriteCalendarGroup(const PortSettings* settings, int32_t id, const char* name, const char* path,
+                               uint32_t colour);
+    // Java applications (java_applications.cpp): a descriptor check or a package
+    // install, announced with its length and CRC and sent after the go-ahead.
+    int32_t UploadJavaContent(const PortSettings* settings, int32_t operation, const uint8_t* bytes,
+                              uint32_t length);
+    // File system (file_system.cpp): a write or append in `mode`, and the
+    // "AT$FSMISC" sub-commands that change the tree.
+    int32_t UploadFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
+                       uint32_t length, uint32_t reserved, uint32_t mode);
+    int32_t ChangeFileSystem(const PortSettings* settings, int32_t kind, int32_t sub, const char* path,
+                             const char* newPath);
+    // Camera pictures (camera_pictures.cpp): a rename or a delete.
+    int32_t MovePicture(const PortSettings* settings, int32_t mode, const char* name, const char* newName,
+                        uint32_t reserved);
     void Notify(uint32_t message, uint32_t bytes);
-    int32_t NotBuiltYet(bool argumentsPresent) const;
 
     HandsetLinks links_;
     HandsetWindow window_ = nullptr;
@@ -176,4 +237,5 @@ private:
     int32_t longTimeoutMs_ = kDefaultLongTimeoutMs;
     std::unique_ptr<CAtResponseParser> parser_;
     char receiveBuffer_[kReceiveBufferBytes] = {};
+    uint32_t receivedLength_ = 0;
 };

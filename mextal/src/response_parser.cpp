@@ -4,6 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "calendar_groups.h"
+#include "camera_pictures.h"
+#include "family_fields.h"
+#include "file_system.h"
+#include "handset_and_sim.h"
+#include "java_applications.h"
+#include "media_protocol.h"
+#include "multimedia_messages.h"
 #include "text_fields.h"
 
 using mextal::CopyTerminated;
@@ -26,7 +34,8 @@ AnswerKind KindOf(int32_t id) {
         case AT_CMD_ATE0:
         case AT_CMD_AT:
             return AnswerKind::Echo;
-        case AT_RSP_FSERROR:
+        // The error lines of the command families all read alike.
+        case AT_RSP_FSERROR: case AT_RSP_QKMMSERR: case AT_RSP_QKVCALERR: case AT_RSP_NACK:
             return AnswerKind::HandsetError;
         // Answer keywords of the command families (file system, phonebook and
         // calendar entries, short and multimedia messages, camera pictures,
@@ -36,12 +45,12 @@ AnswerKind KindOf(int32_t id) {
         case AT_RSP_CMS_ERROR: case AT_RSP_CPMS: case AT_RSP_CMGL: case AT_RSP_CMGR: case AT_RSP_CMGS:
         case AT_RSP_CMSS: case AT_RSP_CMGW: case AT_RSP_QKMGERR: case AT_RSP_QKMGL: case AT_RSP_QKMGR:
         case AT_RSP_QKMGW: case AT_RSP_MGQS:
-        case AT_RSP_QKMMSERR: case AT_RSP_QKMMSW: case AT_RSP_QKMMSR: case AT_RSP_QKMMSL:
+        case AT_RSP_QKMMSW: case AT_RSP_QKMMSR: case AT_RSP_QKMMSL:
         case AT_RSP_QKDSCDIR: case AT_RSP_QKDSCMV: case AT_RSP_QKDSCRF:
-        case AT_RSP_QKVCALR: case AT_RSP_QKVCALW: case AT_RSP_QKVCALD: case AT_RSP_QKVCALERR:
+        case AT_RSP_QKVCALR: case AT_RSP_QKVCALW: case AT_RSP_QKVCALD:
         case AT_RSP_QKCGR:
         case AT_RSP_QKMCL: case AT_RSP_QKMCR: case AT_RSP_QKMCPI:
-        case AT_RSP_TCK: case AT_RSP_NACK: case AT_RSP_INFO: case AT_RSP_LIST:
+        case AT_RSP_TCK: case AT_RSP_INFO: case AT_RSP_LIST:
         case AT_RSP_CRSM:
             return AnswerKind::Family;
         default:
@@ -98,6 +107,73 @@ int32_t CAtResponseParser::BuildRequest(const AtRequest& request, AtCommandLine*
             int length = std::snprintf(parameters, sizeof parameters, "=%d", RequestWord(request, kFlowModeWord));
             return MakeLine(line, Keyword(AT_CMD_IFC), std::string_view(parameters, length));
         }
+        case AT_CMD_QKMCL:
+        case AT_CMD_QKMCR:
+        case AT_CMD_QKMCPI: {
+            char parameters[kMediaParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatMediaParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_QKMGS:
+        case AT_CMD_QKMMSL:
+        case AT_CMD_QKMMSR:
+        case AT_CMD_QKMMSW:
+        case AT_CMD_QKMMSD:
+        case AT_CMD_QKMMSA:
+        case AT_CMD_QKMMSA_QUERY:
+        case AT_CMD_CHKPL: {
+            char parameters[kMessageParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatMessageParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_FSRF:
+        case AT_CMD_FSWF:
+        case AT_CMD_FSDIR:
+        case AT_CMD_FSMISC:
+        case AT_CMD_FSQA: {
+            char parameters[kFileSystemParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatFileSystemParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_QKDSCDIR:
+        case AT_CMD_QKDSCRF:
+        case AT_CMD_QKDSCMV: {
+            char parameters[kPictureParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatPictureParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_QKCGR:
+        case AT_CMD_QKCGW: {
+            char parameters[kCalendarParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatCalendarGroupParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_TCKS:
+        case AT_CMD_TCKR: {
+            char parameters[kJavaParameterBytes];
+            std::string_view formatted;
+            int32_t result = FormatJavaParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
+        case AT_CMD_SYSTEM:
+        case AT_CMD_CRSM: {
+            char parameters[mextal::kFamilyNumbersBytes];
+            std::string_view formatted;
+            int32_t result = FormatHandsetParameters(request, parameters, formatted);
+            if (result != PARSE_OK) return result;
+            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+        }
         default:
             return PARSE_NO_HANDLER;
     }
@@ -127,9 +203,9 @@ int32_t CAtResponseParser::ClassifyResponse(AtResponse* response, const char* ch
                 response->id = id;
                 return PARSE_OK;
             case AnswerKind::HandsetError:
-                return ParseHandsetError(rest, response);
+                return mextal::ParseFamilyErrorLine(static_cast<AtCommandId>(id), rest, response);
             case AnswerKind::Family:
-                return ParseFamilyAnswer(static_cast<AtCommandId>(id), response);
+                return ParseFamilyAnswer(static_cast<AtCommandId>(id), rest, response);
             case AnswerKind::NoParser:
                 response->id = id;
                 return PARSE_NO_HANDLER;
@@ -160,23 +236,39 @@ int32_t CAtResponseParser::ClassifyPlainResponse(AtResponse* response, const cha
     }
 }
 
-int32_t CAtResponseParser::ParseHandsetError(std::string_view text, AtResponse* response) {
-    response->id = AT_RSP_FSERROR;
-    if (text.empty() || text.front() != ':') return PARSE_NO_COLON;
-    text.remove_prefix(1);
-    std::string_view field;
-    TakeField(text, field);
-    int32_t number = 0;
-    // A field without digits is no error number; taking it as 0 would later make
-    // the failed operation look successful.
-    if (!mextal::ParseLeadingNumber(field, number)) return PARSE_BAD_FIELDS;
-    StoreHandsetErrorNumber(*response, number);
-    return PARSE_OK;
-}
-
-int32_t CAtResponseParser::ParseFamilyAnswer(AtCommandId id, AtResponse* response) {
-    response->id = id;
-    return PARSE_OK;
+int32_t CAtResponseParser::ParseFamilyAnswer(AtCommandId id, std::string_view rest, AtResponse* response) {
+    switch (id) {
+        case AT_RSP_QKMCL:
+            return ParseMediaListAnswer(rest, response);
+        case AT_RSP_QKMCR:
+            return ParseMediaReadAnswer(rest, response);
+        case AT_RSP_QKMCPI:
+            return ParseMediaIdAnswer(rest, response);
+        case AT_RSP_QKMMSW:
+        case AT_RSP_QKMMSR:
+        case AT_RSP_QKMMSL:
+            return ParseMessageAnswer(id, rest, response);
+        case AT_RSP_CRSM:
+            return ParseSimAnswer(rest, response);
+        case AT_RSP_FSRF:
+        case AT_RSP_FSDIR:
+        case AT_RSP_FSMISC:
+        case AT_RSP_FSQA:
+            return ParseFileSystemAnswer(id, rest, response);
+        case AT_RSP_QKDSCDIR:
+        case AT_RSP_QKDSCMV:
+        case AT_RSP_QKDSCRF:
+            return ParsePictureAnswer(id, rest, response);
+        case AT_RSP_QKCGR:
+            return ParseCalendarGroupAnswer(rest, response);
+        case AT_RSP_TCK:
+        case AT_RSP_INFO:
+        case AT_RSP_LIST:
+            return ParseJavaAnswer(id, rest, response);
+        default:
+            response->id = id;
+            return PARSE_OK;
+    }
 }
 
 int32_t CAtResponseParser::ParseModelLine(std::string_view line, AtResponse* response) {

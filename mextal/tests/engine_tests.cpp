@@ -9,10 +9,6 @@
 
 #include "handset_harness.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace {
 
 using mextal::test::HandsetHarness;
@@ -60,11 +56,11 @@ struct AnswerCase {
 TEST(Handshake, MapsAnswersToResultCodes) {
     const std::vector<AnswerCase> cases = {
         {"EchoOffRefused", {"OK\r\n"}, {"ERROR\r\n"}, MEXTAL_HANDSET_ERROR},
-        {"EchoOffOdd", {"OK\r\n"}, {"$FSRF: 1\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
+        {"EchoOffOdd", {"OK\r\n"}, {"$FSRF: 1,0\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
         {"EchoOffSilent", {"OK\r\n"}, {}, LINK_TIMEOUT},
         {"EchoOffGarbage", {"OK\r\n"}, {"abc\r\n"}, PARSE_UNRECOGNISED},
         {"AtRefusedEveryTime", {"ERROR\r\n"}, {"OK\r\n"}, MEXTAL_HANDSET_ERROR},
-        {"AtOdd", {"INFO\r\n"}, {"OK\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
+        {"AtOdd", {"INFO: 2,0,1,1\r\n"}, {"OK\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
         {"AtEchoThenSilence", {"AT\r\r\n"}, {"OK\r\n"}, LINK_TIMEOUT},
     };
     for (const AnswerCase& c : cases) {
@@ -79,7 +75,7 @@ TEST(Handshake, ReturnsCodeOfLastFailedAttempt) {
     HandsetHarness h;
     h.port.On("AT\r", {"ERROR\r\n"});
     h.port.Then("AT\r", {"ERROR\r\n"});
-    h.port.Then("AT\r", {"INFO\r\n"});
+    h.port.Then("AT\r", {"INFO: 2,0,1,1\r\n"});
     EXPECT_EQ(MEXTAL_UNEXPECTED_ANSWER, h.api.Handshake(&h.settings, true));
     EXPECT_EQ(0u, h.port.CountWritten("ATE0\r"));
 }
@@ -162,7 +158,7 @@ TEST(ResetHandshake, EchoOffRefusedGivesHandsetError) {
 TEST(SendRequest, IdWithoutBuilderSendsNothing) {
     HandsetHarness h;
     AtRequest request{};
-    request.id = AT_CMD_FSRF;
+    request.id = AT_CMD_QKVCARDR;
     EXPECT_EQ(PARSE_NO_HANDLER, h.api.SendRequest(&h.settings, request));
     EXPECT_TRUE(h.port.written.empty());
 }
@@ -333,17 +329,7 @@ TEST(Settings, DefaultsAndChanges) {
     EXPECT_EQ(MEXTAL_BAD_ARGUMENT, h.api.GetSecondWaitResTime(nullptr));
 }
 
-void SetEnvironment(const char* name, const char* value) {
-#if defined(_WIN32)
-    SetEnvironmentVariableA(name, value);
-#else
-    if (value) {
-        setenv(name, value, 1);
-    } else {
-        unsetenv(name);
-    }
-#endif
-}
+using mextal::test::SetEnvironment;
 
 TEST(FirstListAnswerTimeout, ModelValueOrResponseTimeout) {
     HandsetHarness noAgent;

@@ -1,12 +1,17 @@
 #pragma once
 // A handset object wired to a scripted port on COM5, with a recorder of the
 // progress messages it sends.
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "handset_api.h"
 #include "scripted_port.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace mextal::test {
 
@@ -48,5 +53,19 @@ public:
     PortSettings missingPort{17, 115200, 0};
     CHandsetApi api;
 };
+
+// Sets (or with null removes) a variable of the process environment, such as
+// the model information service's MODQUAR_AT_WAIT_TIMEOUT.
+inline void SetEnvironment(const char* name, const char* value) {
+#if defined(_WIN32)
+    SetEnvironmentVariableA(name, value);
+#else
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
 
 }  // namespace mextal::test

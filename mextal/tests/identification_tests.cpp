@@ -92,7 +92,7 @@ TEST(QueryModel, FailureCodes) {
         {"CommaOutsideQuotes", {"\r\nZEKO,6W\r\n"}, {}, PARSE_BAD_FIELDS, ""},
         {"EmptyLine", {"\r\n\r\n"}, {}, PARSE_BAD_FIELDS, ""},
         {"FinalRefused", {kModelLine}, {kError}, MEXTAL_HANDSET_ERROR, "ZEKO6W"},
-        {"FinalOdd", {kModelLine}, {"$FSQA: 1\r\n"}, MEXTAL_UNEXPECTED_ANSWER, "ZEKO6W"},
+        {"FinalOdd", {kModelLine}, {"$FSQA: 1,0,0,0\r\n"}, MEXTAL_UNEXPECTED_ANSWER, "ZEKO6W"},
         {"FinalGarbage", {kModelLine}, {"junk\r\n"}, PARSE_UNRECOGNISED, "ZEKO6W"},
         {"FinalSilent", {kModelLine}, {}, LINK_TIMEOUT, "ZEKO6W"},
         {"CommaInQuotes", {"\"ZEKO,6W\"\r\n"}, {kOk}, MEXTAL_OK, "\"ZEKO,6W\""},
@@ -220,7 +220,7 @@ TEST(SetMsFlowControl, AnswerCodes) {
         {"Refused", {kError}, MEXTAL_HANDSET_ERROR},
         {"HandsetErrorsReadPast", {"$FSERROR: 5\r\n", "$FSERROR: 6\r\n", kOk}, MEXTAL_OK},
         {"HandsetErrorWithoutColon", {"$FSERROR 5\r\n", kOk}, PARSE_NO_COLON},
-        {"OddAnswer", {"LIST\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
+        {"OddAnswer", {"LIST: 3\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
         {"Silent", {}, LINK_TIMEOUT},
     };
     for (const FlowCase& c : cases) {

@@ -30,7 +30,10 @@ constexpr int32_t MEXTAL_NO_SUCH_CATEGORY = 20115;
 constexpr uint32_t MEXTAL_MSG_SENT_PIECE = 1075;      // WM_USER + 51
 constexpr uint32_t MEXTAL_MSG_RECEIVED_PIECE = 1076;  // WM_USER + 52
 
-// Kinds of media-centre item (also the kind number of the item commands).
+// Kinds of media-centre item, also the kind number of the item commands. The
+// file kinds lie in the handset file system and are read with ReadMsFile (this
+// value as its file kind); media-centre items are read with ReadMediaCenter.
+// Other values name nothing that can be fetched.
 enum MediaCenterItemTypeTag : int32_t {
     MC_ITEM_FILE_0 = 0,
     MC_ITEM_FILE_1 = 1,
@@ -86,7 +89,12 @@ MEXTAL_API int32_t MEXTAL_CALL DSCReadMsFile(const PortSettings* settings, const
 MEXTAL_API int32_t MEXTAL_CALL QueryModel(const PortSettings* settings, char* buffer, uint32_t size);
 MEXTAL_API int32_t MEXTAL_CALL QueryImei(const PortSettings* settings, char* buffer, uint32_t size);
 
-// Calendar groups
+// Calendar groups: ids in the range GetCalIdRange reports, names of at most 32
+// bytes of UTF-8, colours 0xRRGGBB, alert tones named by the path of a file in
+// phone memory (empty for the standard tone). Names and paths are text in the
+// local code page; the read buffers take them cut to fit (33 and 261 bytes take
+// any). Handset errors: -1 id out of range, -2 name too long, -3 colour out of
+// range, -4 no such tone file.
 MEXTAL_API int32_t MEXTAL_CALL GetCalIdRange(const PortSettings* settings, int32_t* first, int32_t* last);
 MEXTAL_API int32_t MEXTAL_CALL ReadCalGroup(const PortSettings* settings, int32_t id, char* name, uint32_t size,
                                             uint32_t* colour);
@@ -99,7 +107,15 @@ MEXTAL_API int32_t MEXTAL_CALL WriteCalGroupPath(const PortSettings* settings, i
                                                  const char* path, uint32_t colour, uint32_t reserved1,
                                                  uint32_t reserved2);
 
-// Media centre
+// Media centre: categories 0 to 9. Names are text in the local code page (the
+// ANSI code page on Windows, the LC_CTYPE locale's character set elsewhere) and
+// travel to the handset in UTF-8; a name that cannot be converted, or that holds
+// a double quote, CR or LF, is refused with 20002 before anything is sent.
+// ListMediaCenter's length counts the terminator. ReadMediaCenter takes items of
+// at most 64 MiB (a larger or negative announced length gives 20105); two bytes
+// that follow the content stay in the buffer. GetMediaCenterPath writes at most
+// 387 bytes (386 characters and the terminator) to `name`; a longer name gives
+// 20105. On failure the buffers are null, lengths 0 and the name empty.
 MEXTAL_API int32_t MEXTAL_CALL ListMediaCenter(const PortSettings* settings, int32_t category, const char* name,
                                                char** text, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind,
@@ -120,7 +136,14 @@ MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, 
                                                   int32_t timeoutMs, char* model, uint32_t modelSize,
                                                   char* imei, uint32_t imeiSize);
 
-// Java applications
+// Java applications: JavaPrecheck sends a suite's descriptor (1 to 65536 bytes of
+// UTF-8, sent as they are), then JavaInstall its package (1 byte to 16 MiB) on the
+// same connection. JavaList hands out one line per installed suite,
+// <size>,"<name>","<vendor>","<version>", separated by CR LF; its length counts
+// the terminator. Handset refusals: -1 no space, -2 invalid descriptor or
+// package, -3 profile or configuration not supported, -4 same or newer version
+// installed, -5 no such suite, -6 upload damaged, -7 no descriptor checked. A
+// 20108 after the package was sent leaves open whether it was installed.
 MEXTAL_API int32_t MEXTAL_CALL JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size);
 MEXTAL_API int32_t MEXTAL_CALL JavaList(const PortSettings* settings, char** text, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL JavaInstall(const PortSettings* settings, const uint8_t* package,
@@ -139,8 +162,8 @@ MEXTAL_API int32_t MEXTAL_CALL MMSRead(const PortSettings* settings, uint32_t id
 MEXTAL_API int32_t MEXTAL_CALL MMSWrite(const PortSettings* settings, uint32_t folder, const uint8_t* data,
                                         uint32_t length, uint32_t* id);
 MEXTAL_API int32_t MEXTAL_CALL MMSDelete(const PortSettings* settings, uint32_t id);
-MEXTAL_API int32_t MEXTAL_CALL MMSSetAttr(const PortSettings* settings, uint32_t idAndAttribute);
-MEXTAL_API int32_t MEXTAL_CALL MMSQueryAttr(const PortSettings* settings, uint32_t* attribute);
+MEXTAL_API int32_t MEXTAL_CALL MMSSetAttr(const PortSettings* settings, uint32_t attributes);
+MEXTAL_API int32_t MEXTAL_CALL MMSQueryAttr(const PortSettings* settings, uint32_t* attributes);
 MEXTAL_API int32_t MEXTAL_CALL MMSSend(const PortSettings* settings, uint32_t id);
 MEXTAL_API int32_t MEXTAL_CALL MMSPhoneLockVerify(const PortSettings* settings, const char* code);
 }

@@ -1,0 +1,168 @@
+// Restarting or switching off the handset, and two figures of the SIM phonebook
+// (how many entries it holds, how long a name may be) read from the record
+// information of its abbreviated dialling numbers file.
+#include "handset_and_sim.h"
+
+#include "answer_codes.h"
+#include "family_records.h"
+#include "handset_api.h"
+
+namespace {
+
+constexpr uint32_t kRestart = 0;
+constexpr uint32_t kSwitchOff = 1;
+
+// "AT+CRSM=192,28474,0,0,15": GET RESPONSE on EF_ADN, 15 bytes of information.
+constexpr uint32_t kGetResponse = 192;
+constexpr uint32_t kAdnFileId = 0x6F3A;
+constexpr uint32_t kRecordInfoBytes = 15;
+
+// Status words: sw1 0x90 (normal ending) and 0x91 (normal ending with extra
+// information) are success; any status makes sw1 * 256 + sw2.
+constexpr uint32_t kNormalEnding = 0x90;
+constexpr uint32_t kNormalEndingWithInfo = 0x91;
+constexpr uint32_t kStatusByteLimit = 0xFF;
+constexpr int32_t kStatusWordBase = 256;
+
+// The SIM form, counted from 0: file size, file type, structure, record length.
+constexpr size_t kSimInfoShortest = 15;
+constexpr size_t kSimFileSizeAt = 2;
+constexpr size_t kSimFileTypeAt = 6;
+constexpr size_t kSimStructureAt = 13;
+constexpr size_t kSimRecordLengthAt = 14;
+constexpr uint8_t kElementaryFile = 0x04;
+constexpr uint8_t kLinearFixed = 0x01;
+
+// The USIM form: a file control parameter template holding a file descriptor.
+constexpr uint8_t kFcpTemplateTag = 0x62;
+constexpr uint8_t kFileDescriptorTag = 0x82;
+constexpr size_t kFileDescriptorBytes = 5;
+constexpr uint8_t kFileStructureBits = 0x07;
+constexpr uint8_t kLinearFixedStructure = 0x02;
+constexpr size_t kTagAndLengthBytes = 2;
+
+uint32_t BigEndianWord(const uint8_t* bytes) { return (uint32_t{bytes[0]} << 8) | bytes[1]; }
+
+bool ReadSimForm(const uint8_t* bytes, size_t count, AdnRecordInfo& info) {
+    if (count < kSimInfoShortest || bytes[kSimFileTypeAt] != kElementaryFile ||
+        bytes[kSimStructureAt] != kLinearFixed) {
+        return false;
+    }
+    info.recordLength = bytes[kSimRecordLengthAt];
+    if (info.recordLength < kAdnNumberBytes) return false;
+    info.records = BigEndianWord(bytes + kSimFileSizeAt) / info.recordLength;
+    return true;
+}
+
+bool ReadUsimForm(const uint8_t* bytes, size_t count, AdnRecordInfo& info) {
+    if (count < kTagAndLengthBytes || bytes[1] > count - kTagAndLengthBytes) return false;
+    const uint8_t* object = bytes + kTagAndLengthBytes;
+    const uint8_t* end = object + bytes[1];
+    while (end - object >= static_cast<ptrdiff_t>(kTagAndLengthBytes)) {
+        uint8_t tag = object[0];
+        size_t length = object[1];
+        const uint8_t* value = object + kTagAndLengthBytes;
+        if (static_cast<size_t>(end - value) < length) return false;
+        if (tag == kFileDescriptorTag) {
+            if (length != kFileDescriptorBytes || (value[0] & kFileStructureBits) != kLinearFixedStructure) {
+                return false;
+            }
+            info.recordLength = BigEndianWord(value + 2);
+            info.records = value[4];
+            return info.recordLength >= kAdnNumberBytes;
+        }
+        object = value + length;
+    }
+    return false;
+}
+
+}  // namespace
+
+int32_t FormatHandsetParameters(const AtRequest& request, char (&parameters)[mextal::kFamilyNumbersBytes],
+                                std::string_view& formatted) {
+    size_t count = request.id == AT_CMD_SYSTEM ? 1 : request.id == AT_CMD_CRSM ? 5 : 0;
+    if (count == 0) return PARSE_NO_HANDLER;
+    formatted = mextal::FormatFamilyNumbers(FamilyRequestFieldsOf(request), count, parameters);
+    return PARSE_OK;
+}
+
+int32_t ParseSimAnswer(std::string_view text, AtResponse* response) {
+    response->id = AT_RSP_CRSM;
+    mextal::FamilyFields fields;
+    int32_t result = mextal::SplitFamilyAnswer(text, fields);
+    if (result != PARSE_OK) return result;
+    if (fields.count != 2 && fields.count != 3) return PARSE_BAD_FIELDS;
+    FamilyAnswerFields answer{};
+    if (!mextal::ParseFamilyNumber(fields.field[0], answer.numbers[0]) ||
+        !mextal::ParseFamilyNumber(fields.field[1], answer.numbers[1])) {
+        return PARSE_BAD_FIELDS;
+    }
+    size_t bytes = 0;
+    if (fields.count == 3 &&
+        !mextal::ParseHexField(fields.field[2], true, answer.text0, kSimResponseBytes, bytes)) {
+        return PARSE_BAD_FIELDS;
+    }
+    answer.numbers[2] = static_cast<uint32_t>(bytes);
+    StoreFamilyAnswer(*response, answer);
+    return PARSE_OK;
+}
+
+bool ReadAdnRecordInfo(const uint8_t* bytes, size_t count, AdnRecordInfo& info) {
+    info = AdnRecordInfo{};
+    bool read = count > 0 && (bytes[0] == kFcpTemplateTag ? ReadUsimForm(bytes, count, info)
+                                                          : ReadSimForm(bytes, count, info));
+    if (!read) info = AdnRecordInfo{};
+    return read;
+}
+
+int32_t CHandsetApi::RebootMs(const PortSettings* settings, uint32_t mode) {
+    if (settings == nullptr || (mode != kRestart && mode != kSwitchOff) || !parser_) return MEXTAL_BAD_ARGUMENT;
+    FamilyRequestFields fields{};
+    fields.numbers[0] = mode;
+    return ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_SYSTEM, fields), kNoFamilyErrorLine,
+                             responseTimeoutMs_);
+}
+
+int32_t CHandsetApi::GetSIMCount(const PortSettings* settings, uint32_t* count) {
+    if (settings == nullptr || count == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+    *count = 0;
+    AdnRecordInfo info{};
+    int32_t result = ReadPhonebookInfo(settings, &info);
+    if (result == MEXTAL_OK) *count = info.records;
+    return result;
+}
+
+int32_t CHandsetApi::GetSIMTextLength(const PortSettings* settings, uint32_t* length) {
+    if (settings == nullptr || length == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+    *length = 0;
+    AdnRecordInfo info{};
+    int32_t result = ReadPhonebookInfo(settings, &info);
+    if (result == MEXTAL_OK) *length = info.recordLength - kAdnNumberBytes;
+    return result;
+}
+
+// GET RESPONSE on EF_ADN. The "+CRSM" line is followed by "OK" whatever its
+// status, since the status is the SIM's and the command itself went through;
+// that "OK" is taken before the status is reported.
+int32_t CHandsetApi::ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info) {
+    FamilyRequestFields fields{};
+    fields.numbers[0] = kGetResponse;
+    fields.numbers[1] = kAdnFileId;
+    fields.numbers[4] = kRecordInfoBytes;
+    AtResponse response{};
+    int32_t result =
+        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_CRSM, fields), &response, responseTimeoutMs_);
+    if (result != MEXTAL_OK) return result;
+    if (response.id != AT_RSP_CRSM) return FamilyAnswerCode(response, kNoFamilyErrorLine);
+    FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
+    result = ReceiveAcceptedFinal(settings, kNoFamilyErrorLine);
+    if (result != MEXTAL_OK) return result;
+    uint32_t sw1 = answer.numbers[0];
+    uint32_t sw2 = answer.numbers[1];
+    if (sw1 > kStatusByteLimit || sw2 > kStatusByteLimit || (sw1 == 0 && sw2 == 0)) return MEXTAL_UNEXPECTED_ANSWER;
+    if (sw1 != kNormalEnding && sw1 != kNormalEndingWithInfo) {
+        return -(static_cast<int32_t>(sw1) * kStatusWordBase + static_cast<int32_t>(sw2));
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(answer.text0);
+    return ReadAdnRecordInfo(bytes, answer.numbers[2], *info) ? MEXTAL_OK : MEXTAL_UNEXPECTED_ANSWER;
+}
