@@ -62,3 +62,8 @@ build_windows() {
     configure_build "$BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw32-posix.cmake"
 }
+
+# The libFuzzer targets alone, built with clang.
+build_fuzz() {
+    configure_build "$BUILD/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRAVELIN_FUZZ=ON
+}
