@@ -90,6 +90,18 @@ int32_t MakeLine(AtCommandLine* line, std::string_view keyword, std::string_view
     return PARSE_OK;
 }
 
+// Formats a family's parameters into a buffer of the size that family needs
+// and makes the request's line from them.
+template <size_t Bytes>
+int32_t MakeFamilyLine(const AtRequest& request, AtCommandLine* line,
+                       int32_t (*format)(const AtRequest&, char (&)[Bytes], std::string_view&)) {
+    char parameters[Bytes];
+    std::string_view formatted;
+    const int32_t result = format(request, parameters, formatted);
+    if (result != PARSE_OK) return result;
+    return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
+}
+
 }  // namespace
 
 int32_t CAtResponseParser::BuildRequest(const AtRequest& request, AtCommandLine* line) {
@@ -109,13 +121,8 @@ int32_t CAtResponseParser::BuildRequest(const AtRequest& request, AtCommandLine*
         }
         case AT_CMD_QKMCL:
         case AT_CMD_QKMCR:
-        case AT_CMD_QKMCPI: {
-            char parameters[kMediaParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatMediaParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_QKMCPI:
+            return MakeFamilyLine(request, line, FormatMediaParameters);
         case AT_CMD_QKMGS:
         case AT_CMD_QKMMSL:
         case AT_CMD_QKMMSR:
@@ -123,57 +130,27 @@ int32_t CAtResponseParser::BuildRequest(const AtRequest& request, AtCommandLine*
         case AT_CMD_QKMMSD:
         case AT_CMD_QKMMSA:
         case AT_CMD_QKMMSA_QUERY:
-        case AT_CMD_CHKPL: {
-            char parameters[kMessageParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatMessageParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_CHKPL:
+            return MakeFamilyLine(request, line, FormatMessageParameters);
         case AT_CMD_FSRF:
         case AT_CMD_FSWF:
         case AT_CMD_FSDIR:
         case AT_CMD_FSMISC:
-        case AT_CMD_FSQA: {
-            char parameters[kFileSystemParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatFileSystemParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_FSQA:
+            return MakeFamilyLine(request, line, FormatFileSystemParameters);
         case AT_CMD_QKDSCDIR:
         case AT_CMD_QKDSCRF:
-        case AT_CMD_QKDSCMV: {
-            char parameters[kPictureParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatPictureParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_QKDSCMV:
+            return MakeFamilyLine(request, line, FormatPictureParameters);
         case AT_CMD_QKCGR:
-        case AT_CMD_QKCGW: {
-            char parameters[kCalendarParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatCalendarGroupParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_QKCGW:
+            return MakeFamilyLine(request, line, FormatCalendarGroupParameters);
         case AT_CMD_TCKS:
-        case AT_CMD_TCKR: {
-            char parameters[kJavaParameterBytes];
-            std::string_view formatted;
-            int32_t result = FormatJavaParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_TCKR:
+            return MakeFamilyLine(request, line, FormatJavaParameters);
         case AT_CMD_SYSTEM:
-        case AT_CMD_CRSM: {
-            char parameters[mextal::kFamilyNumbersBytes];
-            std::string_view formatted;
-            int32_t result = FormatHandsetParameters(request, parameters, formatted);
-            if (result != PARSE_OK) return result;
-            return MakeLine(line, Keyword(static_cast<AtCommandId>(request.id)), formatted);
-        }
+        case AT_CMD_CRSM:
+            return MakeFamilyLine(request, line, FormatHandsetParameters);
         default:
             return PARSE_NO_HANDLER;
     }

@@ -9,20 +9,16 @@
 
 #include "calendar_groups.h"
 #include "code_page_samples.h"
+#include "family_cases.h"
 #include "family_records.h"
 #include "handset_harness.h"
 
 namespace {
 
 using namespace mextal::test;
-using Strings = std::vector<std::string>;
 
-constexpr const char* kOk = "\r\nOK\r\n";
-constexpr const char* kError = "\r\nERROR\r\n";
 const std::string kReadLine = "AT$QKCGR=1\r";
 const std::string kWorkGroup = "\r\n$QKCGR: 1,16711680,\"576F726B\",\"2F536F756E64732F52696E67312E6D6964\"\r\n";
-
-std::string Info(const std::string& text) { return "\r\n" + text + "\r\n"; }
 
 std::string Hex(const std::string& text) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -133,36 +129,20 @@ TEST(CalendarGroups, BadArgumentsAreRefusedBeforeAnythingIsSent) {
          }},
         {"PathReserved2", [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "", 0, 0, 1); }},
     };
-    for (const auto& [name, call] : cases) {
-        CalendarPhone p;
-        EXPECT_EQ(MEXTAL_BAD_ARGUMENT, call(p)) << name;
-        EXPECT_TRUE(p.port.written.empty()) << name;
-    }
+    ExpectBadArgumentsWriteNothing(cases);
 }
 
 // Each operation, failing at its first answer and (for the reads) after the
 // handset accepted the request, clears its outputs and gives the failure's code.
 TEST(CalendarGroups, EveryFailureKindGivesItsCodeAndClearsOutputs) {
-    struct Operation {
-        const char* name;
-        std::string line;
-        Call call;
-        Strings acceptance;
-    };
-    const std::vector<Operation> operations = {
-        {"Range", "AT$QKCGR=?\r", [](CalendarPhone& p) { return p.Range(); }, {Info("$QKCGR: (1-10)")}},
-        {"Read", kReadLine, [](CalendarPhone& p) { return p.Read(); }, {kWorkGroup}},
-        {"ReadPath", kReadLine, [](CalendarPhone& p) { return p.ReadPath(); }, {kWorkGroup}},
+    const std::vector<FamilyOperation<CalendarPhone>> operations = {
+        {"Range", "AT$QKCGR=?\r", [](CalendarPhone& p) { return p.Range(); }, {{Info("$QKCGR: (1-10)")}}},
+        {"Read", kReadLine, [](CalendarPhone& p) { return p.Read(); }, {{kWorkGroup}}},
+        {"ReadPath", kReadLine, [](CalendarPhone& p) { return p.ReadPath(); }, {{kWorkGroup}}},
         {"Write", "AT$QKCGW=1,0,\"a\",\"\"\r",
          [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "", 0, 0, 0); }, {}},
     };
-    struct Failure {
-        const char* name;
-        Strings answer;
-        int32_t first;
-        int32_t accepted;
-    };
-    const std::vector<Failure> failures = {
+    const std::vector<FamilyFailure> failures = {
         {"Error", {kError}, MEXTAL_HANDSET_ERROR, MEXTAL_HANDSET_ERROR},
         {"FamilyError", {Info("$QKVCALERR: 4")}, -4, -4},
         {"FamilyErrorZero", {Info("$QKVCALERR: 0")}, MEXTAL_UNEXPECTED_ANSWER, MEXTAL_UNEXPECTED_ANSWER},
@@ -170,21 +150,7 @@ TEST(CalendarGroups, EveryFailureKindGivesItsCodeAndClearsOutputs) {
         {"Garbled", {Info("$QKVCALERR 4")}, PARSE_NO_COLON, MEXTAL_FINAL_ANSWER_FAILED},
         {"Silence", {}, LINK_TIMEOUT, MEXTAL_FINAL_ANSWER_FAILED},
     };
-    for (const Operation& op : operations) {
-        for (const Failure& f : failures) {
-            CalendarPhone p;
-            p.port.On(op.line, f.answer);
-            EXPECT_EQ(f.first, op.call(p)) << op.name << " " << f.name;
-            EXPECT_TRUE(p.OutputsCleared()) << op.name << " " << f.name;
-            if (op.acceptance.empty()) continue;
-            CalendarPhone q;
-            Strings answer = op.acceptance;
-            answer.insert(answer.end(), f.answer.begin(), f.answer.end());
-            q.port.On(op.line, answer);
-            EXPECT_EQ(f.accepted, op.call(q)) << op.name << " accepted " << f.name;
-            EXPECT_TRUE(q.OutputsCleared()) << op.name << " accepted " << f.name;
-        }
-    }
+    ExpectEveryFailureClearsOutputs(operations, failures);
 }
 
 TEST(CalendarGroups, AnswersThatDoNotMatchTheRequestAreRefused) {

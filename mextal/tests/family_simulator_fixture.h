@@ -14,24 +14,21 @@
 #include "handset_api.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"
+#include "simulated_port_fixture.h"
 
 namespace mextal::test {
 
-class FamilySimulatorTest : public testing::Test {
+class FamilySimulatorTest : public SimulatedPortTest {
 protected:
     using Exchange = std::pair<std::string, std::string>;  // a line the PC sends, and the handset's answer
 
     void StartPhone(const std::string& options = "") {
-        phone_ = ravelin::test::SimulatedPhone::Start(0, options);
-        settings_ = PortSettings{static_cast<uint32_t>(phone_->ComPort()), 115200, 0};
-        port_ = SerloxGetObj(phone_->ComPort());
-        ASSERT_NE(nullptr, port_);
-        ASSERT_EQ(LINK_OK, port_->Open(settings_));
+        ASSERT_NO_FATAL_FAILURE(SimulatedPortTest::StartPhone(options));
         api_.RegisterUI(kWindow);
     }
 
     void TearDown() override {
-        if (port_ != nullptr) port_->Close();
+        ClosePort();
     }
 
     // Runs `operation` while the test plays the handset: the simulator in raw
@@ -59,9 +56,6 @@ protected:
     static constexpr int kScriptWaitMs = 5000;
     const HandsetWindow kWindow = reinterpret_cast<HandsetWindow>(0x40);
 
-    std::unique_ptr<ravelin::test::SimulatedPhone> phone_;
-    PortSettings settings_{};
-    CSerloxObj* port_ = nullptr;
     std::vector<std::pair<uint32_t, uint32_t>> progress_;
     CHandsetApi api_{HandsetLinks{SerloxGetObj,
                                   [this](HandsetWindow, uint32_t message, uint32_t bytes) {

@@ -13,6 +13,7 @@
 #include "mextal/mextal.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"
+#include "simulated_port_fixture.h"
 
 namespace {
 
@@ -22,18 +23,10 @@ constexpr int32_t kShortTimeoutMs = 300;
 constexpr int kRebootDelayMs = 300;
 constexpr auto kComeBackWithin = std::chrono::seconds(10);
 
-class SimSimulatorTest : public testing::Test {
+class SimSimulatorTest : public mextal::test::SimulatedPortTest {
 protected:
-    void StartPhone(const std::string& options = "") {
-        phone_ = SimulatedPhone::Start(0, options);
-        settings_ = PortSettings{static_cast<uint32_t>(phone_->ComPort()), 115200, 0};
-        port_ = SerloxGetObj(phone_->ComPort());
-        ASSERT_NE(nullptr, port_);
-        ASSERT_EQ(LINK_OK, port_->Open(settings_));
-    }
-
     void TearDown() override {
-        if (port_ != nullptr) port_->Close();
+        ClosePort();
         SetWaitResTime(10000);
         SetRetryInfo(3, 2000);
     }
@@ -62,15 +55,7 @@ protected:
         return false;
     }
 
-    size_t CountCommands(const std::string& prefix) {
-        std::vector<std::string> commands = phone_->Commands();
-        return std::count_if(commands.begin(), commands.end(),
-                             [&](const std::string& c) { return c.compare(0, prefix.size(), prefix) == 0; });
-    }
 
-    std::unique_ptr<SimulatedPhone> phone_;
-    PortSettings settings_{};
-    CSerloxObj* port_ = nullptr;
 };
 
 TEST_F(SimSimulatorTest, PhonebookFiguresInEveryAnswerForm) {

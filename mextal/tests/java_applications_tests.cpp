@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "crc32.h"
+#include "family_cases.h"
 #include "family_records.h"
 #include "handset_harness.h"
 #include "java_applications.h"
@@ -16,15 +17,9 @@
 namespace {
 
 using namespace mextal::test;
-using Strings = std::vector<std::string>;
-using Timeouts = std::vector<uint32_t>;
 
-constexpr const char* kOk = "\r\nOK\r\n";
-constexpr const char* kError = "\r\nERROR\r\n";
 constexpr const char* kAck = "\r\nACK\r\n";
 const std::string kDescriptor = "MIDlet-Name: Chess\nMIDlet-Jar-Size: 3000\n";
-
-std::string Info(const std::string& text) { return "\r\n" + text + "\r\n"; }
 
 std::string UploadLine(int operation, const std::string& bytes) {
     return "AT$TCKS=" + std::to_string(operation) + "," + std::to_string(bytes.size()) + "," +
@@ -60,14 +55,7 @@ struct JavaPhone : HandsetHarness {
 
 using Call = std::function<int32_t(JavaPhone&)>;
 
-struct Operation {
-    const char* name;
-    std::string line;
-    Call call;
-    // Answer lines after which the handset has accepted the request, one list
-    // per step that can still fail.
-    std::vector<Strings> acceptances;
-};
+using Operation = FamilyOperation<JavaPhone>;
 
 const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
@@ -82,23 +70,9 @@ const std::vector<Operation>& Operations() {
     return operations;
 }
 
-template <typename T>
-std::vector<T> With(std::vector<T> items, const std::vector<T>& more) {
-    items.insert(items.end(), more.begin(), more.end());
-    return items;
-}
-
 TEST(JavaApplications, RoundTripsSendTheirLinesAndHandOutResults) {
-    struct Case {
-        const char* name;
-        std::string line;
-        Strings answer;
-        Call call;
-        Timeouts waits;  // after the handshake's two
-        std::function<void(const JavaPhone&)> check;
-    };
     const std::string listing = "48213,\"Sudoku\",\"Example Games\",\"1.0.2\"\r\n102400,\"Weather\",\"Example Labs\",\"2.1\"";
-    const std::vector<Case> cases = {
+    const std::vector<FamilyRoundTrip<JavaPhone>> cases = {
         {"Version", "AT$TCKR=1\r", {Info("INFO: 2,0,1,1"), kOk}, [](JavaPhone& p) { return p.Version(); },
          {10000, 10000}, [](const JavaPhone& p) { EXPECT_STREQ("MIDP-2.0 CLDC-1.1", p.version); }},
         {"VersionCut", "AT$TCKR=1\r", {Info("INFO: 2,0,1,1"), kOk}, [](JavaPhone& p) { return p.Version(5); },
@@ -126,15 +100,7 @@ TEST(JavaApplications, RoundTripsSendTheirLinesAndHandOutResults) {
         {"Delete", "AT$TCKS=3,\"Chess, the game\"\r", {kAck, kOk},
          [](JavaPhone& p) { return p.Delete("Chess, the game"); }, {10000, 10000}, nullptr},
     };
-    for (const Case& c : cases) {
-        JavaPhone p;
-        p.port.On(c.line, c.answer);
-        ASSERT_EQ(MEXTAL_OK, c.call(p)) << c.name;
-        ASSERT_GE(p.port.written.size(), 3u) << c.name;
-        EXPECT_EQ(c.line, p.port.written[2]) << c.name;
-        EXPECT_EQ(With(Timeouts{2000, 10000}, c.waits), p.port.readTimeouts) << c.name;
-        if (c.check) c.check(p);
-    }
+    ExpectRoundTrips(cases);
 }
 
 TEST(JavaApplications, BadArgumentsAreRefusedBeforeAnythingIsSent) {
@@ -161,23 +127,13 @@ TEST(JavaApplications, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"DeleteReserved", [](JavaPhone& p) { return p.api.JavaDelete(&p.settings, "a", 1); }},
         {"NoSettings", [](JavaPhone& p) { return p.api.JavaDelete(nullptr, "a", 0); }},
     };
-    for (const auto& [name, call] : cases) {
-        JavaPhone p;
-        EXPECT_EQ(MEXTAL_BAD_ARGUMENT, call(p)) << name;
-        EXPECT_TRUE(p.port.written.empty()) << name;
-    }
+    ExpectBadArgumentsWriteNothing(cases);
 }
 
 // Every operation, failing at its first answer and after each step at which the
 // handset has accepted it, clears its outputs and gives the code of the failure.
 TEST(JavaApplications, EveryFailureKindGivesItsCodeAndClearsOutputs) {
-    struct Failure {
-        const char* name;
-        Strings answer;
-        int32_t first;
-        int32_t accepted;
-    };
-    const std::vector<Failure> failures = {
+    const std::vector<FamilyFailure> failures = {
         {"Error", {kError}, MEXTAL_HANDSET_ERROR, MEXTAL_HANDSET_ERROR},
         {"Nack", {Info("NACK: 5")}, -5, -5},
         {"NackZero", {Info("NACK: 0")}, MEXTAL_UNEXPECTED_ANSWER, MEXTAL_UNEXPECTED_ANSWER},
@@ -186,20 +142,7 @@ TEST(JavaApplications, EveryFailureKindGivesItsCodeAndClearsOutputs) {
         {"AckWithText", {Info("ACK: 1")}, PARSE_UNRECOGNISED, MEXTAL_FINAL_ANSWER_FAILED},
         {"Silence", {}, LINK_TIMEOUT, MEXTAL_FINAL_ANSWER_FAILED},
     };
-    for (const Operation& op : Operations()) {
-        for (const Failure& f : failures) {
-            JavaPhone p;
-            p.port.On(op.line, f.answer);
-            EXPECT_EQ(f.first, op.call(p)) << op.name << " " << f.name;
-            EXPECT_TRUE(p.OutputsCleared()) << op.name << " " << f.name;
-            for (const Strings& acceptance : op.acceptances) {
-                JavaPhone q;
-                q.port.On(op.line, With(acceptance, f.answer));
-                EXPECT_EQ(f.accepted, op.call(q)) << op.name << " after " << acceptance.size() << " " << f.name;
-                EXPECT_TRUE(q.OutputsCleared()) << op.name << " after " << acceptance.size() << " " << f.name;
-            }
-        }
-    }
+    ExpectEveryFailureClearsOutputs(Operations(), failures);
 }
 
 TEST(JavaApplications, AnswersThatDoNotMatchTheRequestAreRefused) {

@@ -14,6 +14,7 @@
 #include "mextal/mextal.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"
+#include "simulated_port_fixture.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -41,18 +42,11 @@ LRESULT CALLBACK RecordPieces(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 #endif
 
-class MediaSimulatorTest : public testing::Test {
+class MediaSimulatorTest : public mextal::test::SimulatedPortTest {
 protected:
-    void StartPhone(const std::string& options = "") {
-        phone_ = ravelin::test::SimulatedPhone::Start(0, options);
-        settings_ = PortSettings{static_cast<uint32_t>(phone_->ComPort()), 115200, 0};
-        port_ = SerloxGetObj(phone_->ComPort());
-        ASSERT_NE(nullptr, port_);
-        ASSERT_EQ(LINK_OK, port_->Open(settings_));
-    }
     void TearDown() override {
         Release();
-        if (port_ != nullptr) port_->Close();
+        ClosePort();
         SetWaitResTime(10000);
         UseDefaultCodePage();
     }
@@ -76,9 +70,6 @@ protected:
     int32_t Path(int32_t category, int32_t id) { return GetMediaCenterPath(&settings_, category, id, &(kind_ = 0), name_); }
     std::string Content() const { return std::string(reinterpret_cast<const char*>(data_), length_); }
 
-    std::unique_ptr<ravelin::test::SimulatedPhone> phone_;
-    PortSettings settings_{};
-    CSerloxObj* port_ = nullptr;
     char* text_ = nullptr;
     uint8_t* data_ = nullptr;
     uint32_t length_ = 0;

@@ -14,6 +14,7 @@
 #include "mextal/mextal.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"
+#include "simulated_port_fixture.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -82,20 +83,12 @@ private:
 };
 #endif
 
-class MessageSimulatorTest : public testing::Test {
+class MessageSimulatorTest : public mextal::test::SimulatedPortTest {
 protected:
-    void StartPhone(const std::string& options = "") {
-        phone_ = SimulatedPhone::Start(0, options);
-        settings_ = PortSettings{static_cast<uint32_t>(phone_->ComPort()), 115200, 0};
-        port_ = SerloxGetObj(phone_->ComPort());
-        ASSERT_NE(nullptr, port_);
-        ASSERT_EQ(LINK_OK, port_->Open(settings_));
-    }
-
     void TearDown() override {
         FreeRecvMem(&text_);
         FreeRecvMem(&data_);
-        if (port_ != nullptr) port_->Close();
+        ClosePort();
         SetWaitResTime(10000);
     }
 
@@ -116,15 +109,7 @@ protected:
     std::string Listed() const { return text_ ? std::string(text_) : "(none)"; }
     std::string Content() const { return std::string(reinterpret_cast<const char*>(data_), length_); }
     std::vector<std::string> Store() { return phone_->Request("mms-list"); }
-    size_t CountCommands(const std::string& prefix) {
-        std::vector<std::string> commands = phone_->Commands();
-        return std::count_if(commands.begin(), commands.end(),
-                             [&](const std::string& c) { return c.compare(0, prefix.size(), prefix) == 0; });
-    }
 
-    std::unique_ptr<SimulatedPhone> phone_;
-    PortSettings settings_{};
-    CSerloxObj* port_ = nullptr;
     char* text_ = nullptr;
     uint8_t* data_ = nullptr;
     uint32_t length_ = 0;

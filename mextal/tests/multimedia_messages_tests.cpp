@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "family_cases.h"
 #include "family_records.h"
 #include "handset_harness.h"
 #include "multimedia_messages.h"
@@ -14,17 +15,11 @@
 namespace {
 
 using namespace mextal::test;
-using Strings = std::vector<std::string>;
-using Timeouts = std::vector<uint32_t>;
 
-constexpr const char* kOk = "\r\nOK\r\n";
-constexpr const char* kError = "\r\nERROR\r\n";
 const HandsetWindow kWindow = reinterpret_cast<HandsetWindow>(0x20);
 const Strings kHandshake{"AT\r", "ATE0\r"};
 // A line of another family where a message answer belongs.
 const std::string kStrangeLine = "\r\n+CRSM: 144,0\r\n";
-
-std::string Info(const std::string& text) { return "\r\n" + text + "\r\n"; }
 
 // A polite handset, the outputs of the operations, and their release at the end.
 struct MessagePhone : HandsetHarness {
@@ -57,14 +52,7 @@ struct MessagePhone : HandsetHarness {
 
 using Call = std::function<int32_t(MessagePhone&)>;
 
-struct Operation {
-    const char* name;
-    std::string line;
-    Call call;
-    // Answer lines after which the handset has accepted the request, one list
-    // per step that can still fail.
-    std::vector<Strings> acceptances;
-};
+using Operation = FamilyOperation<MessagePhone>;
 
 const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
@@ -82,22 +70,8 @@ const std::vector<Operation>& Operations() {
     return operations;
 }
 
-template <typename T>
-std::vector<T> With(std::vector<T> items, const std::vector<T>& more) {
-    items.insert(items.end(), more.begin(), more.end());
-    return items;
-}
-
 TEST(MultimediaMessages, RoundTripsSendTheirLinesAndHandOutResults) {
-    struct Case {
-        const char* name;
-        std::string line;
-        Strings answer;
-        Call call;
-        Timeouts waits;  // after the handshake's two
-        std::function<void(const MessagePhone&)> check;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<FamilyRoundTrip<MessagePhone>> cases = {
         {"ListTwoIds", "AT$QKMMSL=0\r", {Info("$QKMMSL: 0,1"), Info("$QKMMSL: 0,2"), kOk},
          [](MessagePhone& p) { return p.List(); }, {10000, 10000, 10000},
          [](const MessagePhone& p) {
@@ -134,15 +108,7 @@ TEST(MultimediaMessages, RoundTripsSendTheirLinesAndHandOutResults) {
         {"VerifyLongestCode", "AT$CHKPL=\"01234567\"\r", {kOk},
          [](MessagePhone& p) { return p.api.MMSPhoneLockVerify(&p.settings, "01234567"); }, {10000}, nullptr},
     };
-    for (const Case& c : cases) {
-        MessagePhone p;
-        p.port.On(c.line, c.answer);
-        ASSERT_EQ(MEXTAL_OK, c.call(p)) << c.name;
-        ASSERT_GE(p.port.written.size(), 3u) << c.name;
-        EXPECT_EQ(c.line, p.port.written[2]) << c.name;
-        EXPECT_EQ(With(Timeouts{2000, 10000}, c.waits), p.port.readTimeouts) << c.name;
-        if (c.check) c.check(p);
-    }
+    ExpectRoundTrips(cases);
 }
 
 TEST(MultimediaMessages, BadArgumentsAreRefusedBeforeAnythingIsSent) {
@@ -166,11 +132,7 @@ TEST(MultimediaMessages, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"QueryNull", [](MessagePhone& p) { return p.api.MMSQueryAttr(&p.settings, nullptr); }},
         {"SendId0", [](MessagePhone& p) { return p.api.MMSSend(&p.settings, 0); }},
     };
-    for (const auto& [name, call] : cases) {
-        MessagePhone p;
-        EXPECT_EQ(MEXTAL_BAD_ARGUMENT, call(p)) << name;
-        EXPECT_TRUE(p.port.written.empty()) << name;
-    }
+    ExpectBadArgumentsWriteNothing(cases);
     for (const char* code : {"12a4", "123", "123456789", "", "12\"4", static_cast<const char*>(nullptr)}) {
         MessagePhone p;
         EXPECT_EQ(MEXTAL_BAD_ARGUMENT, p.api.MMSPhoneLockVerify(&p.settings, code)) << (code ? code : "null");
@@ -181,13 +143,7 @@ TEST(MultimediaMessages, BadArgumentsAreRefusedBeforeAnythingIsSent) {
 // Every operation, failing at its first answer and (where it has one) after
 // the handset accepted it, clears its outputs and gives the code of the failure.
 TEST(MultimediaMessages, EveryFailureKindGivesItsCodeAndClearsOutputs) {
-    struct Failure {
-        const char* name;
-        Strings answer;
-        int32_t first;     // as the first answer
-        int32_t accepted;  // after acceptance
-    };
-    const std::vector<Failure> failures = {
+    const std::vector<FamilyFailure> failures = {
         {"Error", {kError}, MEXTAL_HANDSET_ERROR, MEXTAL_HANDSET_ERROR},
         {"FamilyError", {Info("$QKMMSERR: 5")}, -5, -5},
         {"FamilyErrorZero", {Info("$QKMMSERR: 0")}, MEXTAL_UNEXPECTED_ANSWER, MEXTAL_UNEXPECTED_ANSWER},
@@ -195,20 +151,7 @@ TEST(MultimediaMessages, EveryFailureKindGivesItsCodeAndClearsOutputs) {
         {"Garbled", {Info("$QKMMSERR 5")}, 4100, MEXTAL_FINAL_ANSWER_FAILED},
         {"Silence", {}, LINK_TIMEOUT, MEXTAL_FINAL_ANSWER_FAILED},
     };
-    for (const Operation& op : Operations()) {
-        for (const Failure& f : failures) {
-            MessagePhone p;
-            p.port.On(op.line, f.answer);
-            EXPECT_EQ(f.first, op.call(p)) << op.name << " " << f.name;
-            EXPECT_TRUE(p.OutputsCleared()) << op.name << " " << f.name;
-            for (const Strings& acceptance : op.acceptances) {
-                MessagePhone q;
-                q.port.On(op.line, With(acceptance, f.answer));
-                EXPECT_EQ(f.accepted, op.call(q)) << op.name << " after " << acceptance.size() << " " << f.name;
-                EXPECT_TRUE(q.OutputsCleared()) << op.name << " after " << acceptance.size() << " " << f.name;
-            }
-        }
-    }
+    ExpectEveryFailureClearsOutputs(Operations(), failures);
 }
 
 TEST(MultimediaMessages, AnswersThatDoNotMatchTheRequestAreRefused) {

@@ -76,6 +76,14 @@ protected:
         detector_->RegisterRecvConChangeMsg(kWindow);
     }
 
+    // Builds the detector, starts it and waits for its first message; callers
+    // wrap it in ASSERT_NO_FATAL_FAILURE so that a failure ends the test.
+    void StartUntilFirstMessage(const DetectorTimings& timings = ShortTimings()) {
+        Build(timings);
+        ASSERT_TRUE(detector_->StartDetect());
+        ASSERT_TRUE(platform_->WaitForMessages(1));
+    }
+
     void UsePorts(std::vector<SerialMapValue> values) { platform_->SetSerialMap(std::move(values)); }
 
     bool WaitConnected() {
@@ -94,10 +102,7 @@ TEST_F(DetectorTest, HandsetOnFirstPort_IsRecordedFlowSetThenConnectedSent) {
     bool flowSetBeforeMessage = false;
     platform_->OnMessage([&](uint32_t) { flowSetBeforeMessage = link_->CountCalls("flow 5 1") == 1; });
     StopOnExit stopFirst{*this};
-    Build();
-
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     EXPECT_EQ(platform_->Messages(), std::vector<uint32_t>{WM_CONDETECT_CONNECTED});
     EXPECT_TRUE(flowSetBeforeMessage);
@@ -173,9 +178,7 @@ TEST_F(DetectorTest, ImeiChange_ClosesPortSendsDisconnectedAndFindsNewHandsetThe
         if (message == WM_CONDETECT_DISCONNECTED) portClosedAtDisconnect = !link_->IsOpen(5);
     });
     StopOnExit stopFirst{*this};
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
     ASSERT_TRUE(link_->WaitForCall("imei 5"));
 
     link_->PutPhone(5, Phone("T-200", "BBB"));
@@ -196,9 +199,7 @@ TEST_F(DetectorTest, ImeiChange_ClosesPortSendsDisconnectedAndFindsNewHandsetThe
 TEST_F(DetectorTest, ImeiDifferingOnlyInCase_CountsAsAnotherHandset) {
     UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
     link_->PutPhone(5, Phone("T-100", "35a"));
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     link_->PutPhone(5, Phone("T-100", "35A"));
     ASSERT_TRUE(platform_->WaitForMessages(2));
@@ -208,9 +209,7 @@ TEST_F(DetectorTest, ImeiDifferingOnlyInCase_CountsAsAnotherHandset) {
 TEST_F(DetectorTest, HandsetMovedToAnotherPort_OldPortTriedFirstThenFoundOnNewOne) {
     UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
     link_->PutPhone(5, Phone("T-100", "AAA"));
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     link_->RemovePhone(5);
     UsePorts({StringValue("\\Device\\USBSER001", "COM9"), StringValue("\\Device\\USBSER000", "COM5")});
@@ -228,9 +227,7 @@ TEST_F(DetectorTest, HandsetMovedToAnotherPort_OldPortTriedFirstThenFoundOnNewOn
 TEST_F(DetectorTest, GettersAfterDisconnection_KeepLastPortAndTexts) {
     UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
     link_->PutPhone(5, Phone("T-100", "AAA"));
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     link_->RemovePhone(5);
     ASSERT_TRUE(platform_->WaitForMessages(2));
@@ -253,10 +250,7 @@ TEST_F(DetectorTest, RescanWhileScanning_EndsPassSettlesThenRebuildsList) {
         }
     });
     StopOnExit stopFirst{*this};
-    Build();
-
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     CallLog calls = link_->Calls();
     CallLog expected = {"open 3", "detect 3 4", "close 3", "open 9", "detect 9 4", "flow 9 0"};
@@ -270,9 +264,7 @@ TEST_F(DetectorTest, RescanRequestWhileConnected_IsIgnored) {
     link_->PutPhone(5, Phone("M", "AAA"));
     DetectorTimings timings = ShortTimings();
     timings.settleMs = kLongWaitMs;  // a recorded request would hold the next pass back
-    Build(timings);
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage(timings));
 
     detector_->ReGetSysSerloxList();
     link_->PutPhone(5, Phone("M", "BBB"));
@@ -305,9 +297,7 @@ TEST_F(DetectorTest, CheckRequestWhileScanning_IsIgnoredButHonouredWhileConnecte
 TEST_F(DetectorTest, HandsetLockHeldElsewhere_SkipsChecks) {
     UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
     link_->PutPhone(5, Phone("M", "AAA"));
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
     ASSERT_TRUE(link_->WaitForCall("imei 5"));
 
     platform_->HoldHandsetLockElsewhere(true);
@@ -335,9 +325,7 @@ TEST_F(DetectorTest, ImeiCheck_RunsWithHandsetLockHeldAndReleasesIt) {
         if (platform_->LockHeldByDetector()) ++checksWithLock;
     });
     StopOnExit stopFirst{*this};
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
     ASSERT_TRUE(link_->WaitForCall("imei 5", 2));
 
     link_->RemovePhone(5);
@@ -398,9 +386,7 @@ TEST_F(DetectorTest, StopDetect_EndsThreadAndClosesConnectedPortWithoutMessage) 
     link_->PutPhone(5, Phone("M", "I"));
     DetectorTimings timings = ShortTimings();
     timings.aliveWaitMs = kLongWaitMs;
-    Build(timings);
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(platform_->WaitForMessages(1));
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage(timings));
 
     detector_->StopDetect();
 

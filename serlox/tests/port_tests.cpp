@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "port_checks.h"
 #include "pty_peer.h"
 #include "serlox/serlox.h"
 #include "serlox_port.h"
@@ -21,23 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kPort = 5;
-constexpr uint32_t kLongWaitMs = 10000;
 constexpr PortSettings kSettings{kPort, 115200, 0};
-
-// Takes one chunk and returns it, or "<code>" when ReadChunk did not succeed.
-std::string TakeChunk(CSerloxObj& port, uint32_t timeoutMs = kLongWaitMs) {
-    char buffer[4096];
-    uint32_t length = 0;
-    const LinkResult result = port.ReadChunk(buffer, sizeof buffer, &length, timeoutMs, 0, 0);
-    if (result != LINK_OK) return "<" + std::to_string(result) + ">";
-    return std::string(buffer, length);
-}
-
-bool WaitUntilClosed(CSerloxObj& port) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (port.IsOpen() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    return port.IsOpen() == 0;
-}
 
 class PortTest : public ::testing::Test {
 protected:
@@ -60,26 +45,17 @@ protected:
 
 TEST_F(PortTest, Chunks_AreLinesWhateverWayTheyCrossTheWire) {
     OpenPort();
-    const std::string wire = "AT\r\r\nOK\r\n\r\nX\r\n";
-    for (size_t split = 0; split <= wire.size(); ++split) {
-        peer_->Send(wire.substr(0, split));
+    ExpectLinesWhateverTheSplit(*port_, [this](const std::string& head, const std::string& tail) {
+        peer_->Send(head);
         std::this_thread::sleep_for(2ms);
-        peer_->Send(wire.substr(split));
-        EXPECT_EQ(TakeChunk(*port_), "AT\r\r\n") << "split at " << split;
-        EXPECT_EQ(TakeChunk(*port_), "OK\r\n");
-        EXPECT_EQ(TakeChunk(*port_), "\r\nX\r\n");
-    }
+        peer_->Send(tail);
+    });
 }
 
 TEST_F(PortTest, ReadChunk_TruncatesAndDropsRest) {
     OpenPort();
     peer_->Send("0123456789ABCDEFGH\r\nNEXT\r\n");
-    char buffer[10];
-    uint32_t length = 0;
-    ASSERT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, kLongWaitMs, 0, 0), LINK_TRUNCATED);
-    EXPECT_EQ(length, 10u);
-    EXPECT_EQ(std::string(buffer, length), "0123456789");
-    EXPECT_EQ(TakeChunk(*port_), "NEXT\r\n");
+    ExpectTruncatedChunkThenNextLine(*port_);
 }
 
 TEST_F(PortTest, ReadChunk_ZeroesCallerBufferBeyondChunk) {
@@ -93,12 +69,7 @@ TEST_F(PortTest, ReadChunk_ZeroesCallerBufferBeyondChunk) {
 
 TEST_F(PortTest, ReadChunk_TimesOutWithLengthZero) {
     OpenPort();
-    for (uint32_t timeoutMs : {0u, 30u}) {
-        char buffer[16];
-        uint32_t length = 77;
-        EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, timeoutMs, 0, 0), LINK_TIMEOUT);
-        EXPECT_EQ(length, 0u);
-    }
+    ExpectTimeOutsGiveLengthZero(*port_);
 }
 
 TEST_F(PortTest, ReadChunk_WithTimeOutZeroTakesWaitingChunk) {
@@ -115,20 +86,11 @@ TEST_F(PortTest, SecondOpen_ReportsAlreadyOpenAndKeepsReading) {
     EXPECT_EQ(port_->IsOpen(), 1);
     peer_->Send("OK\r\n");
     EXPECT_EQ(TakeChunk(*port_), "OK\r\n");
-
-    auto closed = std::async(std::launch::async, [this] { return port_->Close(); });
-    ASSERT_EQ(closed.wait_for(30s), std::future_status::ready);
-    EXPECT_EQ(closed.get(), LINK_OK);
-    EXPECT_EQ(port_->IsOpen(), 0);
+    ExpectPromptClose(*port_);
 }
 
 TEST_F(PortTest, ClosedPort_RefusesEveryTransfer) {
-    PortSettings settings = kSettings;
-    EXPECT_EQ(port_->Configure(settings, 1), LINK_NOT_OPEN);
-    char buffer[8];
-    uint32_t length = 0;
-    EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, 0, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_NOT_OPEN);
+    ExpectTransfersRefusedAsNotOpen(*port_, kSettings);
     EXPECT_EQ(port_->Close(), LINK_OK);
     EXPECT_EQ(port_->IsOpen(), 0);
 }
@@ -233,11 +195,7 @@ TEST_F(PortTest, PortWithoutAgent_FailsEveryOperation) {
     PortSettings settings = kSettings;
     EXPECT_EQ(port.Open(settings), LINK_OPEN_FAILED);
     EXPECT_EQ(port.IsOpen(), 0);
-    EXPECT_EQ(port.Configure(settings, 1), LINK_NOT_OPEN);
-    char buffer[8];
-    uint32_t length = 0;
-    EXPECT_EQ(port.ReadChunk(buffer, sizeof buffer, &length, 0, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port.Write("AT\r", 3, 0, 0), LINK_NOT_OPEN);
+    ExpectTransfersRefusedAsNotOpen(port, settings);
     EXPECT_EQ(port.Close(), LINK_OK);
     EXPECT_EQ(port.Spare1(1, 2), 0);
     EXPECT_EQ(port.Spare2(1, 2, 3), 0);
@@ -265,11 +223,7 @@ TEST_F(PortTest, PeerHangUp_ClosesPort) {
     OpenPort();
     peer_->HangUp();
     ASSERT_TRUE(WaitUntilClosed(*port_));
-    char buffer[8];
-    uint32_t length = 0;
-    EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, 0, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Configure(kSettings, 1), LINK_NOT_OPEN);
+    ExpectTransfersRefusedAsNotOpen(*port_, kSettings);
 
     // Plugged in again, the port opens with a fresh reader.
     peer_.reset();
@@ -290,21 +244,11 @@ TEST_F(PortTest, Close_EndsWriteThatPeerDoesNotDrain) {
     EXPECT_EQ(written.get(), LINK_WRITE_FAILED);
 }
 
-std::string RandomLines(size_t total, std::mt19937& random) {
-    std::string lines;
-    while (lines.size() < total) {
-        const size_t length = 1 + random() % 300;
-        for (size_t i = 0; i < length; ++i) lines += static_cast<char>(' ' + random() % 95);
-        lines += "\r\n";
-    }
-    return lines;
-}
-
 TEST_F(PortTest, Stress_EveryReceivedByteArrivesInOrderWhileWriting) {
     OpenPort();
     std::mt19937 random(11);
-    const std::string incoming = RandomLines(1 << 20, random);
-    const std::string outgoing = RandomLines(64 << 10, random);
+    const std::string incoming = RandomLines(1 << 20, 300, random);
+    const std::string outgoing = RandomLines(64 << 10, 300, random);
 
     std::atomic<bool> writing{true};
     auto writer = std::async(std::launch::async, [&] {

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "port_checks.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"
 
@@ -18,35 +19,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using ravelin::test::SimulatedPhone;
+using namespace serlox::test;
 
-constexpr uint32_t kLongWaitMs = 10000;
 constexpr int kReceiveWaitMs = 10000;
-
-void SetVariable(const char* name, const char* value) {
-#if defined(_WIN32)
-    _putenv_s(name, value != nullptr ? value : "");
-#else
-    if (value != nullptr) {
-        setenv(name, value, 1);
-    } else {
-        unsetenv(name);
-    }
-#endif
-}
-
-std::string TakeChunk(CSerloxObj& port, uint32_t timeoutMs = kLongWaitMs) {
-    char buffer[4096];
-    uint32_t length = 0;
-    const LinkResult result = port.ReadChunk(buffer, sizeof buffer, &length, timeoutMs, 0, 0);
-    if (result != LINK_OK) return "<" + std::to_string(result) + ">";
-    return std::string(buffer, length);
-}
-
-bool WaitUntilClosed(CSerloxObj& port) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (port.IsOpen() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    return port.IsOpen() == 0;
-}
 
 class WirePortTest : public ::testing::Test {
 protected:
@@ -70,35 +45,21 @@ protected:
 
 TEST_F(WirePortTest, Chunks_AreLinesWhateverWayTheyCrossTheWire) {
     OpenPort();
-    const std::string wire = "AT\r\r\nOK\r\n\r\nX\r\n";
-    for (size_t split = 0; split <= wire.size(); ++split) {
-        if (split > 0) phone_->SendRaw(wire.substr(0, split));
-        phone_->SendRaw(wire.substr(split));
-        EXPECT_EQ(TakeChunk(*port_), "AT\r\r\n") << "split at " << split;
-        EXPECT_EQ(TakeChunk(*port_), "OK\r\n");
-        EXPECT_EQ(TakeChunk(*port_), "\r\nX\r\n");
-    }
+    ExpectLinesWhateverTheSplit(*port_, [this](const std::string& head, const std::string& tail) {
+        if (!head.empty()) phone_->SendRaw(head);
+        phone_->SendRaw(tail);
+    });
 }
 
 TEST_F(WirePortTest, ReadChunk_TruncatesAndDropsRest) {
     OpenPort();
     phone_->SendRaw("0123456789ABCDEFGH\r\nNEXT\r\n");
-    char buffer[10];
-    uint32_t length = 0;
-    ASSERT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, kLongWaitMs, 0, 0), LINK_TRUNCATED);
-    EXPECT_EQ(length, 10u);
-    EXPECT_EQ(std::string(buffer, length), "0123456789");
-    EXPECT_EQ(TakeChunk(*port_), "NEXT\r\n");
+    ExpectTruncatedChunkThenNextLine(*port_);
 }
 
 TEST_F(WirePortTest, ReadChunk_TimesOutWithLengthZero) {
     OpenPort();
-    for (uint32_t timeoutMs : {0u, 30u}) {
-        char buffer[16];
-        uint32_t length = 77;
-        EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, timeoutMs, 0, 0), LINK_TIMEOUT);
-        EXPECT_EQ(length, 0u);
-    }
+    ExpectTimeOutsGiveLengthZero(*port_);
 }
 
 TEST_F(WirePortTest, SecondOpen_ReportsAlreadyOpenAndKeepsReading) {
@@ -107,19 +68,11 @@ TEST_F(WirePortTest, SecondOpen_ReportsAlreadyOpenAndKeepsReading) {
     EXPECT_EQ(port_->IsOpen(), 1);
     phone_->SendRaw("OK\r\n");
     EXPECT_EQ(TakeChunk(*port_), "OK\r\n");
-
-    auto closed = std::async(std::launch::async, [this] { return port_->Close(); });
-    ASSERT_EQ(closed.wait_for(30s), std::future_status::ready);
-    EXPECT_EQ(closed.get(), LINK_OK);
-    EXPECT_EQ(port_->IsOpen(), 0);
+    ExpectPromptClose(*port_);
 }
 
 TEST_F(WirePortTest, ClosedPort_RefusesEveryTransfer) {
-    EXPECT_EQ(port_->Configure(Settings(), 1), LINK_NOT_OPEN);
-    char buffer[8];
-    uint32_t length = 0;
-    EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, 0, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_NOT_OPEN);
+    ExpectTransfersRefusedAsNotOpen(*port_, Settings());
     EXPECT_EQ(port_->Close(), LINK_OK);
 }
 
@@ -176,28 +129,15 @@ TEST_F(WirePortTest, PhoneHangup_ClosesPort) {
     OpenPort();
     phone_->Hangup();
     ASSERT_TRUE(WaitUntilClosed(*port_));
-    char buffer[8];
-    uint32_t length = 0;
-    EXPECT_EQ(port_->ReadChunk(buffer, sizeof buffer, &length, 0, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_NOT_OPEN);
-    EXPECT_EQ(port_->Configure(Settings(), 1), LINK_NOT_OPEN);
+    ExpectTransfersRefusedAsNotOpen(*port_, Settings());
     phone_->Plug();
 }
 
 TEST_F(WirePortTest, Stress_EveryReceivedByteArrivesInOrderWhileWriting) {
     OpenPort();
     std::mt19937 random(5);
-    auto lines = [&random](size_t total) {
-        std::string text;
-        while (text.size() < total) {
-            const size_t length = 1 + random() % 200;
-            for (size_t i = 0; i < length; ++i) text += static_cast<char>(' ' + random() % 95);
-            text += "\r\n";
-        }
-        return text;
-    };
-    const std::string incoming = lines(128 << 10);
-    const std::string outgoing = lines(16 << 10);
+    const std::string incoming = RandomLines(128 << 10, 200, random);
+    const std::string outgoing = RandomLines(16 << 10, 200, random);
 
     auto writer = std::async(std::launch::async, [&] {
         for (size_t at = 0; at < outgoing.size(); at += 200) {

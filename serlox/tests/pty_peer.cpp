@@ -1,5 +1,7 @@
 #include "pty_peer.h"
 
+#include "port_checks.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -74,14 +76,6 @@ termios PtyPeer::Line() const {
 void PtyPeer::HangUp() {
     if (master_ >= 0) close(master_);
     master_ = -1;
-}
-
-void SetVariable(const char* name, const char* value) {
-    if (value != nullptr) {
-        setenv(name, value, 1);
-    } else {
-        unsetenv(name);
-    }
 }
 
 }  // namespace serlox::test

@@ -42,7 +42,4 @@ private:
     std::string link_;
 };
 
-// Sets or (with null) removes a variable of this process's environment.
-void SetVariable(const char* name, const char* value);
-
 }  // namespace serlox::test
