@@ -115,8 +115,11 @@ struct SerialDevice::State {
         DWORD error = GetLastError();
         if (error == ERROR_IO_PENDING) {
             if (Await(event, stop, INFINITE) != Pending::Completed) return Event::Stopped;
+            // Wait for the result even though the event is set: Wine may signal the
+            // event before it posts the result, and a non-waiting fetch would then
+            // report an incomplete request as a lost device.
             DWORD ignored;
-            if (GetOverlappedResult(handle, event.Record(), &ignored, FALSE)) return Event::Woken;
+            if (GetOverlappedResult(handle, event.Record(), &ignored, TRUE)) return Event::Woken;
             error = GetLastError();
         }
         return error == ERROR_OPERATION_ABORTED ? Event::Woken : Event::Failed;
