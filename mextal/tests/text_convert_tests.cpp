@@ -22,7 +22,9 @@ TEST_F(TextConvert, AsciiPassesUnchangedAndWhatTheOtherSideCannotHoldIsRefused) 
     EXPECT_TRUE(FromHandsetText(ascii, out) && out == ascii);
     EXPECT_FALSE(FromHandsetText(kUtf8WithoutLocalForm, out));
     // Code pages such as 1252 define every byte; those with lead bytes do not.
-    if (auto invalid = InvalidLocalName()) EXPECT_FALSE(ToHandsetText(*invalid, out));
+    if (auto invalid = InvalidLocalName()) {
+        EXPECT_FALSE(ToHandsetText(*invalid, out));
+    }
 }
 
 TEST_F(TextConvert, NonAsciiConvertsBothWaysAndBrokenUtf8IsRefused) {
