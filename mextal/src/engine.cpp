@@ -124,11 +124,19 @@ int32_t CHandsetApi::ExchangeCommand(const PortSettings* settings, AtCommandId c
     int32_t result = SendRequest(settings, request);
     if (result != MEXTAL_OK) return result;
     AtResponse response{};
-    do {
-        result = ReceiveResponse(settings, &response, timeoutMs);
-    } while (result == MEXTAL_OK && response.id == command);
+    result = ReceivePassingOver(settings, &response, command, timeoutMs);
     if (result != MEXTAL_OK) return result;
     return FinalAnswerCode(response.id);
+}
+
+int32_t CHandsetApi::ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
+                                        int32_t timeoutMs) {
+    int32_t result = ReceiveResponse(settings, response, timeoutMs);
+    for (int passed = 0; result == MEXTAL_OK && response->id == passedOver && passed < kMaxAnswersPassedOver;
+         ++passed) {
+        result = ReceiveResponse(settings, response, timeoutMs);
+    }
+    return result;
 }
 
 int32_t CHandsetApi::SendRequest(const PortSettings* settings, const AtRequest& request) {

@@ -37,6 +37,10 @@ constexpr uint32_t kReceiveBufferBytes = 2048;
 constexpr uint32_t kUploadPieceBytes = 2048;
 // Growth step of the block collected by ReceiveBlock.
 constexpr uint32_t kBlockGrowthBytes = 8192;
+// Answers read past in a row while waiting for a command's real answer (its
+// echo, handset error lines). A handset sends a few at most; one that repeats
+// them without end must not keep the operation waiting for ever.
+constexpr int kMaxAnswersPassedOver = 16;
 
 class CHandsetApi {
 public:
@@ -164,6 +168,11 @@ private:
     CSerloxObj* FindPort(const PortSettings* settings);
     int32_t ApplyPortSettings(const PortSettings* settings);
     int32_t ExchangeCommand(const PortSettings* settings, AtCommandId command, int32_t timeoutMs);
+    // Receives until an answer other than `passedOver` arrives, reading past
+    // at most kMaxAnswersPassedOver of them; the last answer read is left in
+    // `response`.
+    int32_t ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
+                               int32_t timeoutMs);
     int32_t RepeatCommand(const PortSettings* settings, AtCommandId command, int64_t tries, int32_t timeoutMs,
                           bool reconfigure);
     int32_t QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,

@@ -68,9 +68,7 @@ int32_t CHandsetApi::SetMsFlowControl(const PortSettings* settings, int32_t mode
     result = SendRequest(settings, request);
     if (result != MEXTAL_OK) return result;
     AtResponse response{};
-    do {
-        result = ReceiveResponse(settings, &response, responseTimeoutMs_);
-    } while (result == MEXTAL_OK && response.id == AT_RSP_FSERROR);
+    result = ReceivePassingOver(settings, &response, AT_RSP_FSERROR, responseTimeoutMs_);
     if (result != MEXTAL_OK) return result;
     return FinalAnswerCode(response.id);
 }

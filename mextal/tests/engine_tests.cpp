@@ -71,6 +71,37 @@ TEST(Handshake, MapsAnswersToResultCodes) {
     }
 }
 
+Strings Repeated(const std::string& chunk, int times, const std::string& last) {
+    Strings chunks(static_cast<size_t>(times), chunk);
+    if (!last.empty()) chunks.push_back(last);
+    return chunks;
+}
+
+struct EchoFloodCase {
+    const char* name;
+    int echoes;
+    int32_t result;
+};
+
+// A handset that keeps repeating its echo must not hold the operation for
+// ever: a bounded number of echoes is read past, then the answer is taken as
+// unexpected and the try ends.
+TEST(Handshake, ReadsPastABoundedNumberOfEchoes) {
+    const std::vector<EchoFloodCase> cases = {
+        {"AsManyAsAllowed", kMaxAnswersPassedOver, MEXTAL_OK},
+        {"OneTooMany", kMaxAnswersPassedOver + 1, MEXTAL_UNEXPECTED_ANSWER},
+        {"Endless", 10000, MEXTAL_UNEXPECTED_ANSWER},
+    };
+    for (const EchoFloodCase& c : cases) {
+        HandsetHarness h;
+        h.port.On("AT\r", Repeated("AT\r\r\n", c.echoes, "\r\nOK\r\n"));
+        h.port.On("ATE0\r", Repeated("ATE0\r\r\n", c.echoes, "\r\nOK\r\n"));
+        EXPECT_EQ(c.result, h.api.Handshake(&h.settings, true)) << c.name;
+        size_t readsPerTry = static_cast<size_t>(kMaxAnswersPassedOver) + 1;
+        EXPECT_LE(h.port.readTimeouts.size(), 3 * readsPerTry + readsPerTry) << c.name;
+    }
+}
+
 TEST(Handshake, ReturnsCodeOfLastFailedAttempt) {
     HandsetHarness h;
     h.port.On("AT\r", {"ERROR\r\n"});

@@ -220,6 +220,7 @@ TEST(SetMsFlowControl, AnswerCodes) {
         {"Refused", {kError}, MEXTAL_HANDSET_ERROR},
         {"HandsetErrorsReadPast", {"$FSERROR: 5\r\n", "$FSERROR: 6\r\n", kOk}, MEXTAL_OK},
         {"HandsetErrorWithoutColon", {"$FSERROR 5\r\n", kOk}, PARSE_NO_COLON},
+        {"HandsetErrorsWithoutEnd", Strings(10000, "$FSERROR: 5\r\n"), MEXTAL_UNEXPECTED_ANSWER},
         {"OddAnswer", {"LIST: 3\r\n"}, MEXTAL_UNEXPECTED_ANSWER},
         {"Silent", {}, LINK_TIMEOUT},
     };
