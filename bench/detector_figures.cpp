@@ -25,7 +25,7 @@ using ravelin::test::SimulatedPhone;
 constexpr double kPollMs = 1;
 constexpr double kFindBoundMs = 60000;
 constexpr double kSlackMs = 300;
-// Connected to watching: flow control is set just after the connected flag.
+// Connected to watching: the first check of the phone comes after this.
 constexpr int kSettleAfterConnectMs = 1000;
 // The phone appears this long after a probe of its port failed: the longest
 // wait a scan pass can make it wait, bar this much.
@@ -37,9 +37,11 @@ constexpr double kIdleTarget = 0.005;
 #else
 constexpr double kIdleTarget = 0.001;
 #endif
-// Purges of a probe: opening the port, then the probe's own settings.
-constexpr int kProbePurges = 2;
-constexpr int kProbeWrites = 4;
+// Finding the phone: opening its port and the probe's own settings purge, and
+// so do setting its flow control and that operation's handshake; four command
+// lines probe, three set the flow control.
+constexpr int kFindPurges = 4;
+constexpr int kFindWrites = 7;
 
 // Polls until `condition` holds; the time it took, in ms.
 template <typename Condition>
@@ -87,7 +89,7 @@ std::map<std::string, double> CpuByThread() {
     return threads;
 }
 
-// What a probe of the phone's port adds to the detector's waits.
+// What finding the phone on its port adds to the detector's waits.
 struct Probe {
     double ms;
     std::string basis;
@@ -162,8 +164,8 @@ std::vector<Figure> DetectorFigures(SimulatedPhone& phone, const RawTrips& trips
     setup.platform = map.Platform();
     CConDetect detector(setup);
     const porvesk::DetectorTimings shipped;
-    const Probe probe{kProbePurges * kPurgePauseMs + kProbeWrites * kWritePauseMs + trips.probeMs,
-                      "probe: 2 purges, 4 write pauses, raw " + Ms(trips.probeMs)};
+    const Probe probe{kFindPurges * kPurgePauseMs + kFindWrites * kWritePauseMs + trips.findMs,
+                      "probe and flow control: 4 purges, 7 write pauses, raw " + Ms(trips.findMs)};
     std::vector<Figure> figures;
     figures.push_back(StartToConnected(detector, shipped, probe));
     figures.push_back(Idle(options, bareSeconds, bareShare));

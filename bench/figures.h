@@ -41,7 +41,9 @@ struct Figure {
 struct RawTrips {
     double imeiQueryMs = 0;  // "AT", "ATE0", "AT+CGSN", each up to its final OK
     double handshakeMs = 0;  // "AT", "ATE0"
-    double probeMs = 0;      // "ATZ", "ATE0", "AT+CGMM", "AT+CGSN"
+    // A probe that finds the phone ("ATZ", "ATE0", "AT+CGMM", "AT+CGSN"), then
+    // its flow control set ("AT", "ATE0", "AT+IFC=0").
+    double findMs = 0;
 };
 
 RawTrips MeasureRawTrips(ravelin::test::SimulatedPhone& phone);

@@ -42,7 +42,7 @@ constexpr double kShortestMs = 0.001;
 
 const std::vector<std::string> kImeiQueryCommands = {"AT", "ATE0", "AT+CGSN"};
 const std::vector<std::string> kHandshakeCommands = {"AT", "ATE0"};
-const std::vector<std::string> kProbeCommands = {"ATZ", "ATE0", "AT+CGMM", "AT+CGSN"};
+const std::vector<std::string> kFindCommands = {"ATZ", "ATE0", "AT+CGMM", "AT+CGSN", "AT", "ATE0", "AT+IFC=0"};
 
 template <typename Run>
 std::vector<double> TimesMs(int samples, Run run) {
@@ -230,7 +230,7 @@ RawTrips MeasureRawTrips(SimulatedPhone& phone) {
     RawTrips trips;
     trips.imeiQueryMs = MedianMs(kExchangeSamples, [&] { RunSequence(*raw, kImeiQueryCommands); });
     trips.handshakeMs = MedianMs(kExchangeSamples, [&] { RunSequence(*raw, kHandshakeCommands); });
-    trips.probeMs = MedianMs(kExchangeSamples, [&] { RunSequence(*raw, kProbeCommands); });
+    trips.findMs = MedianMs(kExchangeSamples, [&] { RunSequence(*raw, kFindCommands); });
     return trips;
 }
 

@@ -47,7 +47,8 @@ void CConDetect::ConDetectThreadProc() {
 
 bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
     DetectorState& s = *state_;
-    while (!s.connected) {
+    bool found = false;
+    while (!found) {
         Wake wake = s.signals.WaitForRescan(s.timings.rescanWaitMs);
         if (wake == Wake::kStopped) return false;
         if (wake == Wake::kSignalled) {
@@ -64,7 +65,8 @@ bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
         GetSerloxListCopy(ports);
         int32_t attempts = kFirstPortAttempts;
         for (SerloxIDTag port : ports) {
-            if (ProbePort(settings, port, attempts)) break;
+            found = ProbePort(settings, port, attempts);
+            if (found) break;
             attempts = kLaterPortAttempts;
             wake = s.signals.WaitForRescan(s.timings.betweenPortsWaitMs);
             if (wake == Wake::kStopped) return false;
@@ -87,7 +89,6 @@ bool CConDetect::ProbePort(PortSettings& settings, SerloxIDTag port, int32_t att
     imei[kHandsetTextSize - 1] = '\0';
     if (result == MEXTAL_OK && CheckRecvModelStr(model) && CheckRecvImeiStr(imei)) {
         s.currentPort = port;
-        s.connected = true;
         return true;
     }
     // Also when the IMEI was refused: a port left open would answer "already
@@ -100,6 +101,10 @@ void CConDetect::ReportConnected(PortSettings& settings) {
     DetectorState& s = *state_;
     s.link->SetMsFlowControl(settings, porvesk::FlowControlSelector(s.link->GetFlowControlIndex()));
     settings.port = static_cast<uint32_t>(s.currentPort.load());
+    // Set only now: the flow-control exchange runs without the handset lock, and
+    // the media-centre cache of this process starts its exchanges once it sees
+    // the handset connected. The handset library takes one call at a time.
+    s.connected = true;
     SendConnectionMessage(WM_CONDETECT_CONNECTED);
 }
 

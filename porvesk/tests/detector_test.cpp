@@ -100,12 +100,16 @@ TEST_F(DetectorTest, HandsetOnFirstPort_IsRecordedFlowSetThenConnectedSent) {
     link_->PutPhone(5, Phone("T-100", "356000111222333"));
     link_->SetFlowControlIndex(0);
     bool flowSetBeforeMessage = false;
+    // Nobody else may start talking to the handset before its flow control is set.
+    bool connectedDuringFlowControl = true;
     platform_->OnMessage([&](uint32_t) { flowSetBeforeMessage = link_->CountCalls("flow 5 1") == 1; });
+    link_->OnFlowControl([&] { connectedDuringFlowControl = detector_->GetCurConnectStatus(); });
     StopOnExit stopFirst{*this};
     ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
 
     EXPECT_EQ(platform_->Messages(), std::vector<uint32_t>{WM_CONDETECT_CONNECTED});
     EXPECT_TRUE(flowSetBeforeMessage);
+    EXPECT_FALSE(connectedDuringFlowControl);
     EXPECT_TRUE(detector_->GetCurConnectStatus());
     EXPECT_EQ(detector_->GetCurConnectPort(), 5);
     EXPECT_EQ(detector_->GetCurConnectModel(), "T-100");

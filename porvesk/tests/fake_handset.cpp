@@ -48,6 +48,11 @@ void FakeHandsetLink::OnQuery(std::function<void()> hook) {
     onQuery_ = std::move(hook);
 }
 
+void FakeHandsetLink::OnFlowControl(std::function<void()> hook) {
+    std::lock_guard<std::mutex> hold(lock_);
+    onFlowControl_ = std::move(hook);
+}
+
 CallLog FakeHandsetLink::Calls() {
     std::lock_guard<std::mutex> hold(lock_);
     return calls_;
@@ -138,8 +143,13 @@ int32_t FakeHandsetLink::QueryImei(const PortSettings& settings, char* imei, uin
 }
 
 int32_t FakeHandsetLink::SetMsFlowControl(const PortSettings& settings, int32_t selector) {
-    std::lock_guard<std::mutex> hold(lock_);
-    Log("flow " + std::to_string(settings.port) + " " + std::to_string(selector));
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        Log("flow " + std::to_string(settings.port) + " " + std::to_string(selector));
+        hook = onFlowControl_;
+    }
+    if (hook) hook();
     return MEXTAL_OK;
 }
 

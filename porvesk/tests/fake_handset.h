@@ -34,6 +34,8 @@ public:
     void OnDetect(std::function<void(SerloxIDTag)> hook);
     // Runs on the detector thread at each QueryImei.
     void OnQuery(std::function<void()> hook);
+    // Runs on the detector thread at each SetMsFlowControl.
+    void OnFlowControl(std::function<void()> hook);
 
     CallLog Calls();
     size_t CountCalls(const std::string& call);
@@ -60,6 +62,7 @@ private:
     uint32_t flowControlIndex_ = 2;
     std::function<void(SerloxIDTag)> onDetect_;
     std::function<void()> onQuery_;
+    std::function<void()> onFlowControl_;
     CallLog calls_;
 };
 
