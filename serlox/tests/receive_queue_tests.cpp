@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <future>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -43,6 +44,32 @@ TEST(ReceiveQueue, WaiterWakesForChunkPushedLater) {
     queue.Push("OK\r\n");
     ASSERT_EQ(taken.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(taken.get(), "OK\r\n");
+}
+
+TEST(ReceiveQueue, WaiterGivesUpOnlyAtItsDeadline) {
+    ReceiveQueue queue;
+    const auto deadline = ReceiveQueue::Clock::now() + 50ms;
+    std::string chunk;
+    EXPECT_FALSE(queue.TakeUntil(deadline, chunk));
+    // The system's timers may round a wait down by a fraction of a tick.
+    EXPECT_GE(ReceiveQueue::Clock::now(), deadline - 2ms);
+}
+
+TEST(ReceiveQueue, EveryWaiterGetsOneOfTheChunksPushed) {
+    ReceiveQueue queue;
+    auto waiter = [&queue] {
+        std::string chunk;
+        return queue.TakeUntil(ReceiveQueue::Clock::now() + 60s, chunk) ? chunk : std::string("time-out");
+    };
+    auto first = std::async(std::launch::async, waiter);
+    auto second = std::async(std::launch::async, waiter);
+    std::this_thread::sleep_for(20ms);
+    queue.Push("A\r\n");
+    queue.Push("B\r\n");
+    ASSERT_EQ(first.wait_for(30s), std::future_status::ready);
+    ASSERT_EQ(second.wait_for(30s), std::future_status::ready);
+    std::set<std::string> taken = {first.get(), second.get()};
+    EXPECT_EQ(taken, (std::set<std::string>{"A\r\n", "B\r\n"}));
 }
 
 }  // namespace
