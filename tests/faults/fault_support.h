@@ -1,18 +1,12 @@
 #pragma once
-// Helpers shared by the fault tests: counting what a process holds, waiting for a
-// condition, timing, and shortening the handset library's waits through its own
-// settings.
+// Helpers shared by the fault tests: timing, and shortening the handset library's
+// waits through its own settings. Counting what a process holds and waiting for a
+// condition come from the shared test support (process_resources.h).
 #include <chrono>
 
 #include "process_resources.h"
 
 namespace ravelin::faults {
-
-using ravelin::test::CountProcessResources;
-using ravelin::test::Describe;
-using ravelin::test::HoldsNoMoreThan;
-using ravelin::test::ProcessResources;
-using ravelin::test::WaitUntil;
 
 // Milliseconds since construction.
 class Stopwatch {

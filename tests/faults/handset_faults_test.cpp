@@ -23,14 +23,14 @@
 namespace {
 
 using namespace std::chrono_literals;
-using ravelin::faults::CountProcessResources;
-using ravelin::faults::Describe;
 using ravelin::faults::HandsetWaits;
-using ravelin::faults::HoldsNoMoreThan;
-using ravelin::faults::ProcessResources;
 using ravelin::faults::Stopwatch;
-using ravelin::faults::WaitUntil;
+using ravelin::test::CountProcessResources;
+using ravelin::test::Describe;
+using ravelin::test::HoldsNoMoreThan;
+using ravelin::test::ProcessResources;
 using ravelin::test::SimulatedPhone;
+using ravelin::test::WaitUntil;
 using testing::AnyOf;
 using testing::Eq;
 
