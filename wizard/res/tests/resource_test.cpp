@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <initializer_list>
 #include <string>
@@ -41,7 +42,6 @@ constexpr NeutralCopy kNeutralCopies[] = {
     {MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL), 1049},    {MAKELANGID(LANG_THAI, SUBLANG_NEUTRAL), 1054},
     {MAKELANGID(LANG_TURKISH, SUBLANG_NEUTRAL), 1055},    {MAKELANGID(LANG_INDONESIAN, SUBLANG_NEUTRAL), 1057},
     {MAKELANGID(LANG_SLOVENIAN, SUBLANG_NEUTRAL), 1060},  {MAKELANGID(LANG_SPANISH, SUBLANG_NEUTRAL), 2058},
-    {MAKELANGID(LANG_PORTUGUESE, SUBLANG_NEUTRAL), 2070},
 };
 
 HMODULE Self() { return GetModuleHandleW(nullptr); }
@@ -157,6 +157,89 @@ TEST(StringTables, BothBlocksExistInExactlyTheShippedLanguages) {
         std::vector<LANGID> languages = LanguagesOf(kTypeString, MAKEINTRESOURCEW(block));
         std::sort(languages.begin(), languages.end());
         EXPECT_EQ(languages, expected) << "block " << block;
+    }
+}
+
+// How each translation quotes a field name in the empty-field messages and
+// ends a label. French sets no-break spaces inside its quotes and before the
+// colon; Chinese uses the full-width colon.
+TEST(StringTables, TranslationsQuoteFieldNamesAndEndLabelsAsTheirLanguage) {
+    struct Punctuation {
+        LANGID language;
+        const wchar_t* open;
+        const wchar_t* close;
+        const wchar_t* colon;
+    };
+    const Punctuation languages[] = {
+        {1028, L"\u300C", L"\u300D", L"\uFF1A"},              {1031, L"\u201E", L"\u201C", L":"},
+        {1036, L"\u00AB\u00A0", L"\u00A0\u00BB", L"\u00A0:"}, {1040, L"\u00AB", L"\u00BB", L":"},
+        {1045, L"\u201E", L"\u201D", L":"},                   {1048, L"\u201E", L"\u201D", L":"},
+        {1049, L"\u00AB", L"\u00BB", L":"},                   {1054, L"\u201C", L"\u201D", L":"},
+        {1055, L"\u201C", L"\u201D", L":"},                   {1057, L"\u201C", L"\u201D", L":"},
+        {1060, L"\u201E", L"\u201C", L":"},                   {2052, L"\u201C", L"\u201D", L"\uFF1A"},
+        {2058, L"\u201C", L"\u201D", L":"},                   {2070, L"\u00AB", L"\u00BB", L":"},
+        {3082, L"\u00AB", L"\u00BB", L":"},
+    };
+    const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\u00A0'; };
+    for (const Punctuation& p : languages) {
+        for (int id = IDS_APN_LABEL; id <= IDS_PASSWORD_LABEL; ++id) {
+            std::wstring label;
+            ASSERT_TRUE(StringInLanguage(id, p.language, label));
+            const size_t colonLength = std::wcslen(p.colon);
+            ASSERT_GT(label.size(), colonLength) << "language " << p.language << " id " << id;
+            const size_t colon = label.size() - colonLength;
+            EXPECT_EQ(label.substr(colon), p.colon) << "language " << p.language << " id " << id;
+            EXPECT_FALSE(isSpace(label[colon - 1])) << "language " << p.language << " id " << id;
+        }
+        for (int id = IDS_ERR_PORT_EMPTY; id <= IDS_ERR_DIAL_NUMBER_EMPTY; ++id) {
+            std::wstring message;
+            ASSERT_TRUE(StringInLanguage(id, p.language, message));
+            const size_t open = message.find(p.open);
+            ASSERT_NE(open, std::wstring::npos) << "language " << p.language << " id " << id;
+            const size_t nameStart = open + std::wcslen(p.open);
+            const size_t close = message.find(p.close, nameStart);
+            ASSERT_NE(close, std::wstring::npos) << "language " << p.language << " id " << id;
+            const std::wstring name = message.substr(nameStart, close - nameStart);
+            EXPECT_TRUE(!name.empty() && !isSpace(name.front()) && !isSpace(name.back()))
+                << "language " << p.language << " id " << id;
+            EXPECT_EQ(message.find(p.open, close), std::wstring::npos) << "language " << p.language << " id " << id;
+            if (id == IDS_ERR_APN_EMPTY) {
+                EXPECT_EQ(name, L"APN") << "language " << p.language;
+            }
+        }
+    }
+}
+
+// Terms native speakers settled on: each listed text uses the term, and no
+// text of the language keeps the word it replaced, if any.
+TEST(StringTables, TranslationsUseTheirLanguagesTerms) {
+    struct Term {
+        LANGID language;
+        const wchar_t* term;
+        std::vector<int> ids;
+        const wchar_t* replaced;
+    };
+    const Term terms[] = {
+        {1054, L"\u0E15\u0E31\u0E27\u0E0A\u0E48\u0E27\u0E22\u0E2A\u0E23\u0E49\u0E32\u0E07",  // wizard
+         {IDS_WELCOME_BODY1}, L"\u0E27\u0E34\u0E0B\u0E32\u0E23\u0E4C\u0E14"},
+        {1054, L"\u0E42\u0E1B\u0E23\u0E41\u0E01\u0E23\u0E21\u0E04\u0E27\u0E1A\u0E04\u0E38\u0E21",  // driver
+         {IDS_DRIVER_HEADING, IDS_WELCOME_BODY1, IDS_DRIVER_TEXT}, L"\u0E44\u0E14\u0E23\u0E40\u0E27\u0E2D\u0E23\u0E4C"},
+        {1048, L"pe linie comutat\u0103",  // dial-up
+         {IDS_DIALUP_HEADING, IDS_WELCOME_BODY1, IDS_CONNECTION_NAME_LABEL, IDS_ERR_CONNECTION_NAME_EMPTY}, L"dial-up"},
+        {1057, L"Nomor Panggilan", {IDS_DIAL_NUMBER_LABEL, IDS_ERR_DIAL_NUMBER_EMPTY}, L"Panggil "},
+        {1060, L"\u010Darovnik", {IDS_WELCOME_HEADING, IDS_WELCOME_BODY1}, nullptr},
+    };
+    for (const Term& t : terms) {
+        for (int id : t.ids) {
+            std::wstring text;
+            ASSERT_TRUE(StringInLanguage(id, t.language, text));
+            EXPECT_NE(text.find(t.term), std::wstring::npos) << "language " << t.language << " id " << id;
+        }
+        for (int id = kFirstString; t.replaced && id <= kLastString; ++id) {
+            std::wstring text;
+            ASSERT_TRUE(StringInLanguage(id, t.language, text));
+            EXPECT_EQ(text.find(t.replaced), std::wstring::npos) << "language " << t.language << " id " << id;
+        }
     }
 }
 
