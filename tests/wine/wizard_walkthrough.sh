@@ -20,6 +20,9 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 source "$(dirname "$0")/wizard_app.sh"
 
+# GMINST32.exe logs each run to %TEMP%\GMINST32.log inside the prefix.
+installer_log=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/GMINST32.log
+
 # shoot <file>: a picture of the whole screen (the sheet and any message box).
 shoot() {
     import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"
@@ -35,6 +38,7 @@ run_walkthrough() {
     control 12 "reset --model $model"
     local result
     result=$(mktemp)
+    rm -f "$installer_log"
     (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
     local wizard=$!
     LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
@@ -54,8 +58,8 @@ run_walkthrough() {
     wait "$wizard" || true
     [ "$driver" -eq 0 ] || fail "$language walkthrough: driver exit $driver: $(cat "$result.err")"
     local expected="MDMTavo.inf;COM12;internet;$hardware_id"
-    grep -qF "$expected" "$app/installer.log" 2>/dev/null ||
-        fail "$language: installer did not receive $expected (log: $(cat "$app/installer.log" 2>/dev/null))"
+    grep -F "$expected" "$installer_log" 2>/dev/null | grep -q $'^GMINST32\tinstalled\t0\t' ||
+        fail "$language: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
     rm -f "$result" "$result.err"
     echo "$language walkthrough done"
 }

@@ -2,17 +2,15 @@
 
 #include <windows.h>
 
-#include <string>
-
-namespace standin {
+namespace gminst {
 namespace {
 
-constexpr wchar_t kLogVariable[] = L"RAVELIN_INSTALLER_LOG";
-constexpr wchar_t kDefaultLogName[] = L"installer.log";
 constexpr wchar_t kLineEnd[] = L"\r\n";
+constexpr wchar_t kLogSuffix[] = L".log";
+constexpr wchar_t kNothingChanged[] = L"nothing changed";
 
-// Folder of the running program, without the trailing backslash; empty when
-// it cannot be read.
+// Folder of the running program, without the trailing backslash; empty when it
+// cannot be read.
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -28,17 +26,12 @@ std::wstring ProgramFolder() {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring LogPath(const std::wstring& folder) {
-    const DWORD needed = GetEnvironmentVariableW(kLogVariable, nullptr, 0);
-    if (needed > 1) {
-        std::wstring value(needed, L'\0');
-        const DWORD length = GetEnvironmentVariableW(kLogVariable, &value[0], needed);
-        if (length > 0 && length < needed) {
-            value.resize(length);
-            return value;
-        }
-    }
-    return folder + L"\\" + kDefaultLogName;
+// The folder GetTempPath names (%TMP% or %TEMP%) ends in a backslash.
+std::wstring LogPath(const InstallerKind& kind) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return std::wstring();
+    return std::wstring(folder, length) + std::wstring(kind.programName) + kLogSuffix;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -56,6 +49,7 @@ std::string ToUtf8(const std::wstring& text) {
 }
 
 bool AppendToFile(const std::wstring& path, const std::string& bytes) {
+    if (path.empty()) return false;
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -68,16 +62,25 @@ bool AppendToFile(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-int RunInstaller(const InstallerKind& kind, std::wstring_view fieldText) {
-    const std::wstring folder = ProgramFolder();
-    const std::vector<std::wstring> fields = SplitFields(fieldText);
-    InstallResult result = CheckFields(fields, kind);
-    if (result == InstallResult::kInstalled && !FileExists(folder + L"\\" + std::wstring(kInfName)))
-        result = InstallResult::kInfMissing;
+std::wstring InfBesideProgram() { return ProgramFolder() + L"\\" + std::wstring(kInfName); }
 
-    const std::wstring line = FormatLogLine(kind, result, fieldText, fields) + kLineEnd;
-    if (!AppendToFile(LogPath(folder), ToUtf8(line))) return static_cast<int>(InstallResult::kLogNotWritten);
-    return static_cast<int>(result);
+RunReport CheckedFields(std::wstring_view fieldText, const InstallerKind& kind) {
+    RunReport report{InstallResult::kInstalled, std::wstring(), SplitFields(fieldText)};
+    report.result = CheckFields(report.fields, kind);
+    if (report.result != InstallResult::kInstalled) {
+        report.action = kNothingChanged;
+    } else if (!FileExists(InfBesideProgram())) {
+        report.result = InstallResult::kInfMissing;
+        report.action = std::wstring(kNothingChanged) + L": " + InfBesideProgram() + L" not found";
+    }
+    return report;
 }
 
-}  // namespace standin
+int Finish(const InstallerKind& kind, const RunReport& report, std::wstring_view requestText) {
+    const std::wstring line = FormatLogLine(kind, report.result, report.action, requestText, report.fields) + kLineEnd;
+    if (!AppendToFile(LogPath(kind), ToUtf8(line)) && report.result == InstallResult::kInstalled)
+        return static_cast<int>(InstallResult::kLogNotWritten);
+    return static_cast<int>(report.result);
+}
+
+}  // namespace gminst

@@ -1,4 +1,5 @@
-// Field reading of the modem installer stand-ins.
+// Reading the modem installers' command lines: fields, their checks, the APN
+// initialisation, removal requests and the log line.
 #include "installer_fields.h"
 
 #include <gtest/gtest.h>
@@ -6,10 +7,16 @@
 #include <string>
 #include <vector>
 
-namespace standin {
+namespace gminst {
 namespace {
 
 using Fields = std::vector<std::wstring>;
+
+std::string Narrow(std::wstring_view text) {
+    std::string out;
+    for (wchar_t c : text) out += (c < 0x80) ? static_cast<char>(c) : '?';
+    return out;
+}
 
 TEST(SplitFields, CutsAtEverySemicolonAndKeepsEmptyFields) {
     struct Case {
@@ -18,32 +25,77 @@ TEST(SplitFields, CutsAtEverySemicolonAndKeepsEmptyFields) {
     };
     const Case cases[] = {
         {L"", {L""}},
-        {L"MDMTavo.inf", {L"MDMTavo.inf"}},
         {L"MDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem",
          {L"MDMTavo.inf", L"COM5", L"internet", L"tavo_generic_usb_wireless_modem"}},
         {L"a;;b", {L"a", L"", L"b"}},
         {L";", {L"", L""}},
-        {L"MDMTavo.inf;COM5;", {L"MDMTavo.inf", L"COM5", L""}},
         {L"MDMTavo.inf;COM5;my apn", {L"MDMTavo.inf", L"COM5", L"my apn"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitFields(c.text), c.expected) << std::string(c.text.begin(), c.text.end());
+    for (const Case& c : cases) EXPECT_EQ(SplitFields(c.text), c.expected) << Narrow(c.text);
 }
 
-TEST(IsComPort, AcceptsCom1ToCom255Only) {
+TEST(ParseComPort, AcceptsCom1ToCom255Only) {
     struct Case {
         const wchar_t* text;
+        std::optional<unsigned> expected;
+    };
+    const Case cases[] = {
+        {L"COM1", 1u},          {L"COM5", 5u},          {L"com7", 7u},          {L"CoM12", 12u},
+        {L"COM255", 255u},      {L"COM0", std::nullopt}, {L"COM256", std::nullopt}, {L"COM05", std::nullopt},
+        {L"COM", std::nullopt}, {L"COM-1", std::nullopt}, {L"COM1 ", std::nullopt}, {L" COM1", std::nullopt},
+        {L"COM1A", std::nullopt}, {L"LPT1", std::nullopt}, {L"COM1000", std::nullopt}, {L"", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseComPort(c.text), c.expected) << Narrow(c.text);
+    EXPECT_EQ(ComPortName(12), L"COM12");
+}
+
+// Whatever reaches the modem's initialisation string must not be able to end
+// the quoted APN or add a command.
+TEST(IsValidApn, AcceptsLettersDigitsDotsAndHyphensOnly) {
+    struct Case {
+        std::wstring apn;
         bool expected;
     };
     const Case cases[] = {
-        {L"COM1", true},   {L"COM5", true},   {L"COM30", true},  {L"COM255", true}, {L"com7", true},
-        {L"CoM12", true},  {L"COM0", false},  {L"COM256", false}, {L"COM05", false}, {L"COM", false},
-        {L"COM-1", false}, {L"COM1 ", false}, {L" COM1", false}, {L"COM1A", false}, {L"LPT1", false},
-        {L"COM1000", false}, {L"", false},
+        {L"internet", true},
+        {L"web.example-1.com", true},
+        {L"APN2", true},
+        {std::wstring(kMaxApnLength, L'a'), true},
+        {std::wstring(kMaxApnLength + 1, L'a'), false},
+        {L"", false},
+        {L"my apn", false},
+        {L"in\"ternet", false},
+        {L"internet\",\"x", false},
+        {L"a,b", false},
+        {L"a;b", false},
+        {L"a\rAT+CFUN=0", false},
+        {L"a\x7f", false},
+        {L"caf\u00e9", false},
+        {L"a_b", false},
     };
-    for (const Case& c : cases) {
-        const std::wstring text(c.text);
-        EXPECT_EQ(IsComPort(text), c.expected) << std::string(text.begin(), text.end());
-    }
+    for (const Case& c : cases) EXPECT_EQ(IsValidApn(c.apn), c.expected) << Narrow(c.apn);
+    EXPECT_EQ(ApnInitCommand(L"web.example-1"), L"AT+CGDCONT=1,\"IP\",\"web.example-1\"");
+}
+
+TEST(IsValidHardwareId, AcceptsPrintableAsciiWithoutBlanksOrCommas) {
+    struct Case {
+        std::wstring id;
+        bool expected;
+    };
+    const Case cases[] = {
+        {L"tavo_generic_usb_wireless_modem", true},
+        {L"USB\\Vid_2e1a&Pid_4021&Rev_0100", true},
+        {L"USB\\VID_2E1A&PID_4019", true},
+        {std::wstring(kMaxHardwareIdLength, L'x'), true},
+        {std::wstring(kMaxHardwareIdLength + 1, L'x'), false},
+        {L"", false},
+        {L"USB\\VID 2E1A", false},
+        {L"a,b", false},
+        {L"a\tb", false},
+        {L"a\x7f", false},
+        {L"USB\\VID_\u00c9", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsValidHardwareId(c.id), c.expected) << Narrow(c.id);
 }
 
 TEST(CheckFields, ReportsTheFirstFailingCheck) {
@@ -55,26 +107,22 @@ TEST(CheckFields, ReportsTheFirstFailingCheck) {
     const Case cases[] = {
         {{L"MDMTavo.inf", L"COM5", L"internet", L"tavo_generic_usb_wireless_modem"}, &kInstaller32,
          InstallResult::kInstalled},
-        {{L"MDMTavo.inf", L"COM12", L"web.example", L"USB\\Vid_2e1a&Pid_4021&Rev_0100"}, &kInstaller32,
-         InstallResult::kInstalled},
         {{L"mdmtavo.INF", L"com3", L"internet", L"USB\\VID_2E1A&PID_4019"}, &kInstaller32,
          InstallResult::kInstalled},
         {{L"MDMTavo.inf", L"COM5", L"internet"}, &kInstaller16, InstallResult::kInstalled},
         // An APN holding ";" splits into one field too many.
         {{L"MDMTavo.inf", L"COM5", L"my", L"apn", L"tavo_generic_usb_wireless_modem"}, &kInstaller32,
          InstallResult::kWrongFieldCount},
-        {{L"MDMTavo.inf", L"COM5", L"my", L"apn"}, &kInstaller16, InstallResult::kWrongFieldCount},
         // The 16-bit field text handed to the 32-bit installer lacks the hardware id.
         {{L"MDMTavo.inf", L"COM5", L"internet"}, &kInstaller32, InstallResult::kWrongFieldCount},
         {{L""}, &kInstaller32, InstallResult::kWrongFieldCount},
         {{L"Other.inf", L"COM5", L"internet", L"id"}, &kInstaller32, InstallResult::kUnknownInf},
         {{L"MDMTavo.inf ", L"COM5", L"internet"}, &kInstaller16, InstallResult::kUnknownInf},
-        {{L"MDMTavo.inf", L"", L"internet", L"id"}, &kInstaller32, InstallResult::kBadPort},
-        {{L"MDMTavo.inf", L"5", L"internet"}, &kInstaller16, InstallResult::kBadPort},
-        {{L"MDMTavo.inf", L"COM5", L"", L"id"}, &kInstaller32, InstallResult::kEmptyApn},
-        {{L"MDMTavo.inf", L"COM5", L""}, &kInstaller16, InstallResult::kEmptyApn},
-        {{L"MDMTavo.inf", L"COM5", L"internet", L""}, &kInstaller32, InstallResult::kEmptyHardwareId},
         {{L"Other.inf", L"", L"", L""}, &kInstaller32, InstallResult::kUnknownInf},
+        {{L"MDMTavo.inf", L"5", L"internet", L"id"}, &kInstaller32, InstallResult::kBadPort},
+        {{L"MDMTavo.inf", L"COM5", L"", L"id"}, &kInstaller32, InstallResult::kBadApn},
+        {{L"MDMTavo.inf", L"COM5", L"a\"b"}, &kInstaller16, InstallResult::kBadApn},
+        {{L"MDMTavo.inf", L"COM5", L"internet", L""}, &kInstaller32, InstallResult::kBadHardwareId},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
         EXPECT_EQ(CheckFields(cases[i].fields, *cases[i].kind), cases[i].expected) << "case " << i;
@@ -91,43 +139,61 @@ TEST(ArgumentsAfterProgramName, SkipsQuotedOrPlainProgramAndBlanks) {
         {L"GMINST16.EXE\t  MDMTavo.inf;COM5;my apn ", L"MDMTavo.inf;COM5;my apn "},
         {L"\"GMINST16.EXE\"MDMTavo.inf;COM5;internet", L"MDMTavo.inf;COM5;internet"},
         {L"GMINST16.EXE", L""},
-        {L"\"GMINST16.EXE\"", L""},
         {L"\"unterminated MDMTavo.inf;COM5;x", L""},
         {L"", L""},
     };
+    for (const Case& c : cases)
+        EXPECT_EQ(std::wstring(ArgumentsAfterProgramName(c.commandLine)), std::wstring(c.expected))
+            << Narrow(c.commandLine);
+}
+
+// The wizard passes the fields alone; a shell puts the program path first.
+TEST(RequestText, DropsOnlyTheProgramsOwnPathAndFindsRemovalRequests) {
+    struct Case {
+        const wchar_t* commandLine;
+        const wchar_t* request;
+        std::optional<std::wstring> removalPort;
+    };
+    const Case cases[] = {
+        {L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021&Rev_0100",
+         L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021&Rev_0100", std::nullopt},
+        {L"\"C:\\Program Files\\Tavo\\GMINST32.exe\" MDMTavo.inf;COM5;internet;id", L"MDMTavo.inf;COM5;internet;id",
+         std::nullopt},
+        {L"gminst32 MDMTavo.inf;COM5;internet;id", L"MDMTavo.inf;COM5;internet;id", std::nullopt},
+        {L"C:\\Tavo\\GMINST32.EXE /remove COM12", L"/remove COM12", L"COM12"},
+        {L"/REMOVE\t COM5  ", L"/REMOVE\t COM5  ", L"COM5"},
+        {L"/remove", L"/remove", L""},
+        {L"/removeCOM5", L"/removeCOM5", std::nullopt},
+        {L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", std::nullopt},
+    };
     for (const Case& c : cases) {
-        const std::wstring commandLine(c.commandLine);
-        EXPECT_EQ(std::wstring(ArgumentsAfterProgramName(commandLine)), std::wstring(c.expected))
-            << std::string(commandLine.begin(), commandLine.end());
+        const std::wstring_view request = RequestText(c.commandLine, kInstaller32.programName);
+        EXPECT_EQ(std::wstring(request), std::wstring(c.request)) << Narrow(c.commandLine);
+        const std::optional<std::wstring_view> port = RemovalPortText(request);
+        EXPECT_EQ(port ? std::optional<std::wstring>(std::wstring(*port)) : std::nullopt, c.removalPort)
+            << Narrow(c.commandLine);
     }
 }
 
-TEST(FormatLogLine, WritesProgramResultRawTextCountAndFieldsTabSeparated) {
+TEST(FormatLogLine, WritesProgramResultCodeActionRequestAndFieldsTabSeparated) {
     const std::wstring raw = L"MDMTavo.inf;COM5;my;apn;tavo_generic_usb_wireless_modem";
-    EXPECT_EQ(FormatLogLine(kInstaller32, InstallResult::kWrongFieldCount, raw, SplitFields(raw)),
-              L"GMINST32\twrong-field-count\t" + raw +
+    EXPECT_EQ(FormatLogLine(kInstaller32, InstallResult::kWrongFieldCount, L"nothing changed", raw, SplitFields(raw)),
+              L"GMINST32\twrong-field-count\t1\tnothing changed\t" + raw +
                   L"\t5\tMDMTavo.inf\tCOM5\tmy\tapn\ttavo_generic_usb_wireless_modem");
-    EXPECT_EQ(FormatLogLine(kInstaller16, InstallResult::kInstalled, L"MDMTavo.inf;COM5;internet",
-                            {L"MDMTavo.inf", L"COM5", L"internet"}),
-              L"GMINST16\tinstalled\tMDMTavo.inf;COM5;internet\t3\tMDMTavo.inf\tCOM5\tinternet");
-}
-
-TEST(FormatLogLine, EscapesControlCharactersSoTheLineStaysOneLine) {
-    const std::wstring raw = L"MDMTavo.inf;COM5;a\tb\r\nc\x7f";
-    const std::wstring line = FormatLogLine(kInstaller16, InstallResult::kInstalled, raw, SplitFields(raw));
-    EXPECT_EQ(line, L"GMINST16\tinstalled\tMDMTavo.inf;COM5;a\\x09b\\x0D\\x0Ac\\x7F\t3\tMDMTavo.inf\tCOM5\t"
-                    L"a\\x09b\\x0D\\x0Ac\\x7F");
-    // Backslashes of hardware ids stay as they are.
-    EXPECT_NE(FormatLogLine(kInstaller32, InstallResult::kInstalled, L"USB\\Vid_2e1a", {L"USB\\Vid_2e1a"})
-                  .find(L"\tUSB\\Vid_2e1a"),
-              std::wstring::npos);
+    // Control characters are escaped so that a run stays one line; backslashes of
+    // hardware ids stay as they are.
+    const std::wstring odd = L"MDMTavo.inf;COM5;a\tb\r\nc\x7f;USB\\Vid_2e1a";
+    EXPECT_EQ(FormatLogLine(kInstaller32, InstallResult::kBadApn, L"x\ty", odd, SplitFields(odd)),
+              L"GMINST32\tbad-apn\t4\tx\\x09y\tMDMTavo.inf;COM5;a\\x09b\\x0D\\x0Ac\\x7F;USB\\Vid_2e1a\t4\t"
+              L"MDMTavo.inf\tCOM5\ta\\x09b\\x0D\\x0Ac\\x7F\tUSB\\Vid_2e1a");
 }
 
 TEST(InstallResult, ValuesAreDistinctExitCodesWithNames) {
-    const InstallResult all[] = {InstallResult::kInstalled,       InstallResult::kWrongFieldCount,
-                                 InstallResult::kUnknownInf,      InstallResult::kBadPort,
-                                 InstallResult::kEmptyApn,        InstallResult::kEmptyHardwareId,
-                                 InstallResult::kInfMissing,      InstallResult::kLogNotWritten};
+    const InstallResult all[] = {InstallResult::kInstalled,     InstallResult::kWrongFieldCount,
+                                 InstallResult::kUnknownInf,    InstallResult::kBadPort,
+                                 InstallResult::kBadApn,        InstallResult::kBadHardwareId,
+                                 InstallResult::kInfMissing,    InstallResult::kSetupFailed,
+                                 InstallResult::kLogNotWritten};
     EXPECT_EQ(static_cast<int>(InstallResult::kInstalled), 0);
     for (size_t i = 0; i < sizeof all / sizeof all[0]; ++i) {
         for (size_t j = i + 1; j < sizeof all / sizeof all[0]; ++j) {
@@ -138,4 +204,4 @@ TEST(InstallResult, ValuesAreDistinctExitCodesWithNames) {
 }
 
 }  // namespace
-}  // namespace standin
+}  // namespace gminst

@@ -1,52 +1,54 @@
-// Runs the built installer stand-ins the way the wizard starts them and reads
-// the log line and exit code of each run.
+// Runs the built installers the way the wizard starts them and reads what they
+// left in the registry (through the system's device installer) and in their log.
 #include <windows.h>
+#include <cfgmgr32.h>
+#include <setupapi.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "installer_fields.h"
+#include "modem_setup_win32.h"
 
-namespace standin {
+namespace gminst {
 namespace {
 
-constexpr wchar_t kLogVariable[] = L"RAVELIN_INSTALLER_LOG";
+const GUID kModemClass = {0x4D36E96D, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr DWORD kRunTimeoutMs = 30000;
 constexpr DWORD kNoExitCode = 0xFFFFFFFF;
+constexpr wchar_t kGenericId[] = L"tavo_generic_usb_wireless_modem";
+
+DWORD Code(InstallResult result) { return static_cast<DWORD>(result); }
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-std::wstring TestProgramFolder() {
+std::wstring BuiltFile(const wchar_t* name) {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return FolderOf(path);
+    return FolderOf(path) + L"\\" + name;
 }
 
-std::wstring BuiltInstaller(const wchar_t* name) { return TestProgramFolder() + L"\\" + name; }
-
-std::string ReadFile(const std::wstring& path) {
+std::vector<std::string> LogLines(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
-    return content.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
+    const std::string text = content.str();
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
         lines.push_back(text.substr(start, end - start));
-    if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
     return lines;
 }
 
-// Started as the wizard does on the NT family: application name plus the field
-// text as the whole command line, hidden.
+// Started as the wizard does on the NT family: the program as the application
+// name, the field text as the whole command line, hidden.
 DWORD RunWithCommandLine(const std::wstring& program, std::wstring commandLine) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -81,112 +83,305 @@ DWORD OpenWithParameters(const std::wstring& program, const std::wstring& parame
     return exitCode;
 }
 
+std::wstring ReadDriverValue(HDEVINFO set, SP_DEVINFO_DATA& device, const wchar_t* name) {
+    HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
+    if (key == INVALID_HANDLE_VALUE) return L"<no driver key>";
+    wchar_t value[512] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    DWORD type = 0;
+    const bool found = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+                       ERROR_SUCCESS && type == REG_SZ;
+    RegCloseKey(key);
+    return found ? value : L"";
+}
+
+// One device of the Modem class with what its driver key says about it.
+struct Modem {
+    std::wstring instanceId;
+    std::wstring hardwareId;  // the first of its hardware ids
+    std::wstring attachedTo;
+    std::wstring friendlyName;
+    std::wstring userInit;
+    std::wstring madeBy;
+
+    bool operator==(const Modem& other) const {
+        return instanceId == other.instanceId && hardwareId == other.hardwareId && attachedTo == other.attachedTo &&
+               friendlyName == other.friendlyName && userInit == other.userInit && madeBy == other.madeBy;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Modem& modem) {
+    for (const std::wstring* text : {&modem.instanceId, &modem.hardwareId, &modem.attachedTo, &modem.friendlyName,
+                                     &modem.userInit, &modem.madeBy})
+        out << std::string(text->begin(), text->end()) << " | ";
+    return out;
+}
+
+std::vector<Modem> Modems() {
+    std::vector<Modem> modems;
+    HDEVINFO set = SetupDiGetClassDevsW(&kModemClass, nullptr, nullptr, 0);
+    if (set == INVALID_HANDLE_VALUE) return modems;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        Modem modem;
+        wchar_t id[MAX_DEVICE_ID_LEN] = {};
+        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+        modem.instanceId = id;
+        wchar_t ids[1024] = {};
+        SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, nullptr, reinterpret_cast<BYTE*>(ids),
+                                          sizeof ids - 2 * sizeof(wchar_t), nullptr);
+        modem.hardwareId = ids;
+        modem.attachedTo = ReadDriverValue(set, device, kAttachedToValue);
+        modem.friendlyName = ReadDriverValue(set, device, kFriendlyNameValue);
+        modem.userInit = ReadDriverValue(set, device, kUserInitValue);
+        modem.madeBy = ReadDriverValue(set, device, kMadeByValue);
+        modems.push_back(modem);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    std::sort(modems.begin(), modems.end(),
+              [](const Modem& a, const Modem& b) { return a.instanceId < b.instanceId; });
+    return modems;
+}
+
+// Driver keys under the Modem class that carry the installer's mark, whether or
+// not a device still uses them: none may outlive its modem.
+size_t MarkedDriverKeys() {
+    HKEY classKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                      L"System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}", 0,
+                      KEY_READ, &classKey) != ERROR_SUCCESS)
+        return 0;
+    size_t marked = 0;
+    wchar_t name[64];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name / sizeof name[0];
+        if (RegEnumKeyExW(classKey, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        wchar_t value[64] = {};
+        DWORD size = sizeof value - sizeof(wchar_t);
+        if (RegGetValueW(classKey, name, kMadeByValue, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS &&
+            std::wstring(value) == kMadeByData)
+            ++marked;
+    }
+    RegCloseKey(classKey);
+    return marked;
+}
+
+// Removes every device whose instance id is not in `keep`, of any class.
+void RemoveDevicesExcept(const std::vector<std::wstring>& keep) {
+    HDEVINFO set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+    if (set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        wchar_t id[MAX_DEVICE_ID_LEN] = {};
+        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+        if (std::find(keep.begin(), keep.end(), id) == keep.end())
+            SetupDiCallClassInstaller(DIF_REMOVE, set, &device);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+}
+
+std::vector<std::wstring> AllDeviceIds() {
+    std::vector<std::wstring> ids;
+    HDEVINFO set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+    if (set == INVALID_HANDLE_VALUE) return ids;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        wchar_t id[MAX_DEVICE_ID_LEN] = {};
+        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+        ids.push_back(id);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return ids;
+}
+
+// A device standing for the phone's own serial interface: registered, in the
+// Ports class, with the hardware id and no driver.
+std::wstring RegisterPhoneDevice(const std::wstring& hardwareId) {
+    HDEVINFO set = SetupDiCreateDeviceInfoList(&kPortsClass, nullptr);
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    std::wstring ids = hardwareId + L'\0' + L'\0';
+    wchar_t id[MAX_DEVICE_ID_LEN] = {};
+    if (SetupDiCreateDeviceInfoW(set, L"TAVOPHONE", &kPortsClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
+        SetupDiSetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(ids.data()),
+                                          static_cast<DWORD>(ids.size() * sizeof(wchar_t))) &&
+        SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device))
+        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+    SetupDiDestroyDeviceInfoList(set);
+    return id;
+}
+
 class InstallerRun : public ::testing::Test {
 protected:
     void SetUp() override {
+        devicesBefore_ = AllDeviceIds();
+        modemsBefore_ = Modems();
+        markedKeysBefore_ = MarkedDriverKeys();
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
         folder_ = std::wstring(temp) + L"installer run " + std::to_wstring(GetCurrentProcessId()) + L"-" +
                   std::to_wstring(GetTickCount());
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-        log_ = folder_ + L"\\runs.log";
-        SetEnvironmentVariableW(kLogVariable, log_.c_str());
+        // The installers log to %TEMP%; the ones started here inherit these.
+        SetEnvironmentVariableW(L"TMP", folder_.c_str());
+        SetEnvironmentVariableW(L"TEMP", folder_.c_str());
     }
     void TearDown() override {
-        SetEnvironmentVariableW(kLogVariable, nullptr);
-        for (const std::wstring& file : created_) DeleteFileW(file.c_str());
-        DeleteFileW(log_.c_str());
+        for (const wchar_t* port : {L"COM7", L"COM201"})
+            RunWithCommandLine(installer32_, std::wstring(L"/remove ") + port);
+        SetEnvironmentVariableW(L"TMP", nullptr);
+        SetEnvironmentVariableW(L"TEMP", nullptr);
+        RemoveDevicesExcept(devicesBefore_);
+        for (const std::wstring& file : created_) {
+            DeleteFileW(file.c_str());
+            RemoveDirectoryW(file.c_str());
+        }
         RemoveDirectoryW(folder_.c_str());
     }
 
-    // A copy of a built file in the test's own folder (whose name has a blank).
+    std::wstring InFolder(const wchar_t* name) {
+        created_.push_back(folder_ + L"\\" + name);
+        return created_.back();
+    }
     std::wstring CopyIntoFolder(const wchar_t* name) {
-        const std::wstring target = folder_ + L"\\" + name;
-        EXPECT_TRUE(CopyFileW(BuiltInstaller(name).c_str(), target.c_str(), FALSE));
-        created_.push_back(target);
+        const std::wstring target = InFolder(name);
+        EXPECT_TRUE(CopyFileW(BuiltFile(name).c_str(), target.c_str(), FALSE));
         return target;
     }
-    std::vector<std::string> LogLines() const { return Lines(ReadFile(log_)); }
+    std::vector<std::string> Log(const wchar_t* program) { return LogLines(InFolder(program)); }
 
+    // The Modem-class devices that were not there when the test began.
+    std::vector<Modem> NewModems() const {
+        std::vector<Modem> added;
+        for (const Modem& modem : Modems()) {
+            const bool old = std::any_of(modemsBefore_.begin(), modemsBefore_.end(),
+                                         [&](const Modem& m) { return m.instanceId == modem.instanceId; });
+            if (!old) added.push_back(modem);
+        }
+        return added;
+    }
+
+    const std::wstring installer32_ = BuiltFile(L"GMINST32.exe");
+    std::vector<std::wstring> devicesBefore_;
+    std::vector<Modem> modemsBefore_;
+    size_t markedKeysBefore_ = 0;
     std::wstring folder_;
-    std::wstring log_;
     std::vector<std::wstring> created_;
 };
 
-TEST_F(InstallerRun, Installer32_LogsFieldsAndExitsWithTheCheckResult) {
+// The command lines the wizard builds for "ZEKO6W" and for a model not in its table.
+TEST_F(InstallerRun, Installer32_InstallsOneModemPerPortAndRemovesIt) {
+    struct Case {
+        std::wstring port;
+        std::wstring hardwareId;
+        std::wstring friendlyName;
+    };
+    const Case cases[] = {
+        {L"COM7", L"USB\\Vid_2e1a&Pid_4021&Rev_0100", L"Tavo-Nelm KM3 USB Communication Class"},
+        {L"COM201", kGenericId, L"Tavo Generic USB Wireless Modem"},
+    };
+    for (const Case& c : cases) {
+        const std::string label(c.hardwareId.begin(), c.hardwareId.end());
+        for (const wchar_t* apn : {L"internet", L"web.example-1"}) {
+            EXPECT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;" + c.port + L";" + apn + L";" + c.hardwareId),
+                      Code(InstallResult::kInstalled))
+                << label;
+            const std::vector<Modem> made = NewModems();
+            ASSERT_EQ(made.size(), 1u) << label;  // a second run replaces the first modem
+            EXPECT_EQ(made[0].hardwareId, c.hardwareId);
+            EXPECT_EQ(made[0].attachedTo, c.port);
+            EXPECT_EQ(made[0].friendlyName, c.friendlyName);
+            EXPECT_EQ(made[0].userInit, ApnInitCommand(apn));
+            EXPECT_EQ(made[0].madeBy, kMadeByData);
+        }
+        // As typed in a shell: the program path comes first.
+        EXPECT_EQ(RunWithCommandLine(installer32_, L"\"" + installer32_ + L"\" /remove " + c.port),
+                  Code(InstallResult::kInstalled));
+        EXPECT_TRUE(NewModems().empty()) << label;
+        EXPECT_EQ(MarkedDriverKeys(), markedKeysBefore_) << label;
+    }
+    const std::vector<std::string> lines = Log(L"GMINST32.log");
+    ASSERT_EQ(lines.size(), 6u);
+    for (const std::string& line : lines) EXPECT_EQ(line.rfind("GMINST32\tinstalled\t0\t", 0), 0u) << line;
+    EXPECT_NE(lines[1].find("removed ROOT\\MODEM\\"), std::string::npos) << lines[1];
+}
+
+TEST_F(InstallerRun, Installer32_BadInput_ExitsWithItsCodeAndLeavesTheModemsAlone) {
+    ASSERT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;COM7;internet;" + std::wstring(kGenericId)),
+              Code(InstallResult::kInstalled));
+    const std::vector<Modem> installed = Modems();
+    const size_t markedKeys = MarkedDriverKeys();
     struct Case {
         std::wstring commandLine;
         InstallResult expected;
-        std::string logLine;
     };
+    const std::wstring id = kGenericId;
     const Case cases[] = {
-        {L"MDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem", InstallResult::kInstalled,
-         "GMINST32\tinstalled\tMDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem\t4\tMDMTavo.inf\tCOM5\t"
-         "internet\ttavo_generic_usb_wireless_modem"},
-        {L"MDMTavo.inf;COM12;web.example;USB\\Vid_2e1a&Pid_4021&Rev_0100", InstallResult::kInstalled,
-         "GMINST32\tinstalled\tMDMTavo.inf;COM12;web.example;USB\\Vid_2e1a&Pid_4021&Rev_0100\t4\tMDMTavo.inf\t"
-         "COM12\tweb.example\tUSB\\Vid_2e1a&Pid_4021&Rev_0100"},
-        {L"MDMTavo.inf;COM5;my;apn;USB\\VID_2E1A&PID_4019", InstallResult::kWrongFieldCount,
-         "GMINST32\twrong-field-count\tMDMTavo.inf;COM5;my;apn;USB\\VID_2E1A&PID_4019\t5\tMDMTavo.inf\tCOM5\tmy\t"
-         "apn\tUSB\\VID_2E1A&PID_4019"},
-        {L"MDMTavo.inf;COM5;my apn \u00e9;tavo_generic_usb_wireless_modem", InstallResult::kInstalled,
-         "GMINST32\tinstalled\tMDMTavo.inf;COM5;my apn \xc3\xa9;tavo_generic_usb_wireless_modem\t4\tMDMTavo.inf\t"
-         "COM5\tmy apn \xc3\xa9\ttavo_generic_usb_wireless_modem"},
-        {L"MDMTavo.inf;COM0;internet;tavo_generic_usb_wireless_modem", InstallResult::kBadPort,
-         "GMINST32\tbad-port\tMDMTavo.inf;COM0;internet;tavo_generic_usb_wireless_modem\t4\tMDMTavo.inf\tCOM0\t"
-         "internet\ttavo_generic_usb_wireless_modem"},
+        {L"MDMTavo.inf;COM7;my;apn;" + id, InstallResult::kWrongFieldCount},
+        {L"Other.inf;COM7;internet;" + id, InstallResult::kUnknownInf},
+        {L"MDMTavo.inf;COM256;internet;" + id, InstallResult::kBadPort},
+        {L"/remove COM0", InstallResult::kBadPort},
+        {L"MDMTavo.inf;COM7;in\"ternet;" + id, InstallResult::kBadApn},
+        {L"MDMTavo.inf;COM7;a,b;" + id, InstallResult::kBadApn},
+        {L"MDMTavo.inf;COM7;a\rAT+CFUN=0;" + id, InstallResult::kBadApn},
+        {L"MDMTavo.inf;COM7;internet;USB\\VID 2E1A", InstallResult::kBadHardwareId},
+        // No model line of the INF has this id: the device installer fails and
+        // the modem it had begun is removed again.
+        {L"MDMTavo.inf;COM7;internet;USB\\VID_FFFF&PID_0001", InstallResult::kSetupFailed},
     };
-    std::vector<std::string> expectedLines;
     for (const Case& c : cases) {
-        EXPECT_EQ(RunWithCommandLine(BuiltInstaller(L"GMINST32.exe"), c.commandLine),
-                  static_cast<DWORD>(c.expected))
-            << c.logLine;
-        expectedLines.push_back(c.logLine);
+        EXPECT_EQ(RunWithCommandLine(installer32_, c.commandLine), Code(c.expected))
+            << std::string(c.commandLine.begin(), c.commandLine.end());
+        EXPECT_EQ(Modems(), installed) << std::string(c.commandLine.begin(), c.commandLine.end());
+        EXPECT_EQ(MarkedDriverKeys(), markedKeys) << std::string(c.commandLine.begin(), c.commandLine.end());
     }
-    EXPECT_EQ(LogLines(), expectedLines);
+    const std::wstring lonely = CopyIntoFolder(L"GMINST32.exe");  // no INF beside it
+    EXPECT_EQ(RunWithCommandLine(lonely, L"MDMTavo.inf;COM7;internet;" + id), Code(InstallResult::kInfMissing));
+    EXPECT_EQ(Modems(), installed);
+
+    const std::vector<std::string> lines = Log(L"GMINST32.log");
+    ASSERT_EQ(lines.size(), 2u + sizeof cases / sizeof cases[0]);
+    const std::string& setupFailure = lines[lines.size() - 2];
+    EXPECT_EQ(setupFailure.rfind("GMINST32\tsetup-failed\t7\t", 0), 0u) << setupFailure;
+    EXPECT_NE(setupFailure.find("DIF_SELECTBESTCOMPATDRV) failed: error 0x"), std::string::npos) << setupFailure;
 }
 
-TEST_F(InstallerRun, Installer16_ReadsParametersAfterAQuotedProgramPath) {
+// The phone's own interface, when present, gets the driver; it is not the
+// installer's to remove.
+TEST_F(InstallerRun, Installer32_PresentDeviceWithTheId_GetsTheDriverInsteadOfANewModem) {
+    const std::wstring km9 = L"USB\\Vid_2e1a&Pid_4015&Rev_0100";
+    const std::wstring phone = RegisterPhoneDevice(km9);
+    ASSERT_FALSE(phone.empty());
+    EXPECT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;COM7;internet;" + km9), Code(InstallResult::kInstalled));
+    EXPECT_EQ(RunWithCommandLine(installer32_, L"/remove COM7"), Code(InstallResult::kInstalled));
+    const std::vector<Modem> made = NewModems();
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].instanceId, phone);
+    EXPECT_EQ(made[0].friendlyName, L"Tavo KM9 USB Communication");
+    EXPECT_EQ(made[0].userInit, ApnInitCommand(L"internet"));
+    EXPECT_EQ(made[0].madeBy, L"");
+}
+
+TEST_F(InstallerRun, Installer16_StandInChecksFieldsAfterAQuotedProgramPath) {
     const std::wstring program = CopyIntoFolder(L"GMINST16.EXE");
     CopyIntoFolder(L"MDMTavo.inf");
-    EXPECT_EQ(OpenWithParameters(program, L"MDMTavo.inf;COM5;internet"), static_cast<DWORD>(InstallResult::kInstalled));
-    EXPECT_EQ(OpenWithParameters(program, L"MDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem"),
-              static_cast<DWORD>(InstallResult::kWrongFieldCount));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{
-                              "GMINST16\tinstalled\tMDMTavo.inf;COM5;internet\t3\tMDMTavo.inf\tCOM5\tinternet",
-                              "GMINST16\twrong-field-count\tMDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem"
-                              "\t4\tMDMTavo.inf\tCOM5\tinternet\ttavo_generic_usb_wireless_modem"}));
-}
-
-TEST_F(InstallerRun, Installer32_WithoutInfBesideIt_FailsAfterValidFields) {
-    const std::wstring program = CopyIntoFolder(L"GMINST32.exe");
-    EXPECT_EQ(RunWithCommandLine(program, L"MDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem"),
-              static_cast<DWORD>(InstallResult::kInfMissing));
-    const std::vector<std::string> lines = LogLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("GMINST32\tinf-missing\t", 0), 0u) << lines[0];
-}
-
-TEST_F(InstallerRun, WithoutLogVariable_LogsBesideTheProgram) {
-    const std::wstring program = CopyIntoFolder(L"GMINST32.exe");
-    CopyIntoFolder(L"MDMTavo.inf");
-    const std::wstring defaultLog = folder_ + L"\\installer.log";
-    created_.push_back(defaultLog);
-    SetEnvironmentVariableW(kLogVariable, nullptr);
-    EXPECT_EQ(RunWithCommandLine(program, L"MDMTavo.inf;COM7;internet;tavo_generic_usb_wireless_modem"),
-              static_cast<DWORD>(InstallResult::kInstalled));
-    EXPECT_EQ(Lines(ReadFile(defaultLog)),
-              (std::vector<std::string>{"GMINST32\tinstalled\tMDMTavo.inf;COM7;internet;"
-                                        "tavo_generic_usb_wireless_modem\t4\tMDMTavo.inf\tCOM7\tinternet\t"
-                                        "tavo_generic_usb_wireless_modem"}));
-}
-
-TEST_F(InstallerRun, UnwritableLog_IsReportedInTheExitCode) {
-    SetEnvironmentVariableW(kLogVariable, folder_.c_str());  // a folder cannot be opened for appending
-    EXPECT_EQ(RunWithCommandLine(BuiltInstaller(L"GMINST32.exe"),
-                                 L"MDMTavo.inf;COM5;internet;tavo_generic_usb_wireless_modem"),
-              static_cast<DWORD>(InstallResult::kLogNotWritten));
+    EXPECT_EQ(OpenWithParameters(program, L"MDMTavo.inf;COM5;internet"), Code(InstallResult::kInstalled));
+    EXPECT_EQ(OpenWithParameters(program, L"MDMTavo.inf;COM5;internet;" + std::wstring(kGenericId)),
+              Code(InstallResult::kWrongFieldCount));
+    EXPECT_EQ(Log(L"GMINST16.log"),
+              (std::vector<std::string>{
+                  "GMINST16\tinstalled\t0\tstand-in: fields checked, nothing installed\tMDMTavo.inf;COM5;internet\t3\t"
+                  "MDMTavo.inf\tCOM5\tinternet",
+                  "GMINST16\twrong-field-count\t1\tnothing changed\tMDMTavo.inf;COM5;internet;"
+                  "tavo_generic_usb_wireless_modem\t4\tMDMTavo.inf\tCOM5\tinternet\ttavo_generic_usb_wireless_modem"}));
+    // A log that cannot be appended to turns a success into its own exit code.
+    DeleteFileW(InFolder(L"GMINST16.log").c_str());
+    ASSERT_TRUE(CreateDirectoryW(InFolder(L"GMINST16.log").c_str(), nullptr));
+    EXPECT_EQ(OpenWithParameters(program, L"MDMTavo.inf;COM5;internet"), Code(InstallResult::kLogNotWritten));
 }
 
 }  // namespace
-}  // namespace standin
+}  // namespace gminst
