@@ -67,3 +67,31 @@ build_windows() {
 build_fuzz() {
     configure_build "$BUILD/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRAVELIN_FUZZ=ON
 }
+
+# Root passes the terminal permission checks that an ordinary user meets (an
+# exclusive open among them), so the serial-link suites also run as one.
+# prepare_serial_link_run <native build dir> sets SERIAL_LINK_RUN_DIR, a ctest
+# folder of its own that holds only those suites (writable by the user who
+# runs them, as ctest keeps its logs there), and AS_ORDINARY_USER, the command
+# prefix that runs a command as that user: RAVELIN_TEST_USER (default nobody)
+# when running as root, else the current user.
+prepare_serial_link_run() {
+    local build=$1 file
+    SERIAL_LINK_RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/ravelin-serial.XXXXXX") || return 1
+    {
+        echo "subdirs(\"$build/serlox\")"
+        for file in "$build"/serlox_wire_tests*_include.cmake; do echo "include(\"$file\")"; done
+    } >"$SERIAL_LINK_RUN_DIR/CTestTestfile.cmake"
+    AS_ORDINARY_USER=(env HOME="$SERIAL_LINK_RUN_DIR" TMPDIR="$SERIAL_LINK_RUN_DIR")
+    [ "$(id -u)" -eq 0 ] || return 0
+    local user=${RAVELIN_TEST_USER:-nobody}
+    local uid gid
+    uid=$(id -u "$user") && gid=$(id -g "$user") || return 1
+    chown -R "$uid:$gid" "$SERIAL_LINK_RUN_DIR" || return 1
+    AS_ORDINARY_USER=(setpriv --reuid="$uid" --regid="$gid" --clear-groups "${AS_ORDINARY_USER[@]}")
+    if ! "${AS_ORDINARY_USER[@]}" test -x "$build/serlox/tests/serlox_port_tests"; then
+        echo "user $user cannot run the tests in $build: give others read and search rights on it" \
+             "and its parent folders, or name another user in RAVELIN_TEST_USER" >&2
+        return 1
+    fi
+}

@@ -1,6 +1,6 @@
 #include "reader_thread.h"
 
-#include <system_error>
+#include <exception>
 #include <thread>
 
 namespace serlox {
@@ -16,7 +16,7 @@ ReaderThread::~ReaderThread() { Join(); }
 bool ReaderThread::Start(Body body, void* argument) {
     try {
         state_->thread = std::thread(body, argument);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {  // no thread, or no memory for its state
         return false;
     }
     return true;

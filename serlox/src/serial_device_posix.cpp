@@ -131,14 +131,16 @@ WaitResult SerialDevice::WaitForInput(const StopSignal& stop) {
     return WaitResult::Input;
 }
 
+// An empty read is no hang-up: a purge may have emptied the terminal between
+// poll() and read(). A lost device shows as POLLHUP/POLLERR or a failed read.
 bool SerialDevice::ReadAvailable(char* buffer, size_t capacity, size_t& count, const StopSignal&) {
     count = 0;
     const ssize_t got = read(state_->fd, buffer, capacity);
-    if (got > 0) {
+    if (got >= 0) {
         count = static_cast<size_t>(got);
         return true;
     }
-    return got < 0 && (errno == EAGAIN || errno == EINTR);
+    return errno == EAGAIN || errno == EINTR;
 }
 
 bool SerialDevice::WritePiece(const char* bytes, size_t count, uint32_t timeoutMs, const StopSignal& stop,
@@ -166,10 +168,14 @@ bool SerialDevice::WritePiece(const char* bytes, size_t count, uint32_t timeoutM
 
 void SerialDevice::RaiseDtr() { SetModemLine(state_->fd, TIOCM_DTR); }
 
+// The exclusive mode belongs to the terminal, not to this descriptor: left on,
+// it would keep every ordinary user (this one included) from opening the
+// device again while any other descriptor holds it.
 void SerialDevice::Close() {
     if (state_->fd == kNoFd) return;
     open_ = false;
     Purge();
+    ioctl(state_->fd, TIOCNXCL);
     close(state_->fd);
     state_->fd = kNoFd;
 }

@@ -8,8 +8,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
+#include "comm_event_turns.h"
 #include "device_name.h"
 
 namespace serlox {
@@ -105,24 +107,23 @@ struct SerialDevice::State {
         GetOverlappedResult(handle, request.Record(), &ignored, TRUE);
     }
 
-    enum class Event { Woken, Stopped, Failed };
+    using Outcome = CommEventTurns::Outcome;
 
-    // One wait for a comm event. An aborted wait is a spurious wake-up: some
-    // drivers end it whenever the modem lines are polled.
-    Event WaitCommEventOnce(const StopSignal& stop) {
+    // One wait for a comm event.
+    Outcome WaitCommEventOnce(const StopSignal& stop) {
         DWORD mask = 0;
-        if (WaitCommEvent(handle, &mask, event.Prepare())) return Event::Woken;
+        if (WaitCommEvent(handle, &mask, event.Prepare())) return Outcome::Event;
         DWORD error = GetLastError();
         if (error == ERROR_IO_PENDING) {
-            if (Await(event, stop, INFINITE) != Pending::Completed) return Event::Stopped;
+            if (Await(event, stop, INFINITE) != Pending::Completed) return Outcome::Stopped;
             // Wait for the result even though the event is set: Wine may signal the
             // event before it posts the result, and a non-waiting fetch would then
             // report an incomplete request as a lost device.
             DWORD ignored;
-            if (GetOverlappedResult(handle, event.Record(), &ignored, TRUE)) return Event::Woken;
+            if (GetOverlappedResult(handle, event.Record(), &ignored, TRUE)) return Outcome::Event;
             error = GetLastError();
         }
-        return error == ERROR_OPERATION_ABORTED ? Event::Woken : Event::Failed;
+        return error == ERROR_OPERATION_ABORTED ? Outcome::Aborted : Outcome::Failed;
     }
 };
 
@@ -202,14 +203,19 @@ void SerialDevice::Purge() { PurgeComm(state_->handle, kPurgeAll); }
 // Looks at the driver's input queue before every wait, so bytes that came
 // while no wait was pending are never overlooked.
 WaitResult SerialDevice::WaitForInput(const StopSignal& stop) {
+    using Clock = std::chrono::steady_clock;
+    CommEventTurns turns;
     for (;;) {
         DWORD waiting = 0;
         if (!state_->ClearErrors(waiting)) return WaitResult::Gone;
         if (waiting > 0) return WaitResult::Input;
-        switch (state_->WaitCommEventOnce(stop)) {
-            case State::Event::Stopped: return WaitResult::Stopped;
-            case State::Event::Failed: state_->ClearErrors(); return WaitResult::Gone;
-            case State::Event::Woken: break;
+        const Clock::time_point started = Clock::now();
+        const CommEventTurns::Outcome outcome = state_->WaitCommEventOnce(stop);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+        switch (turns.After(outcome, waited, stop.IsRaised())) {
+            case CommEventTurns::Next::Stop: return WaitResult::Stopped;
+            case CommEventTurns::Next::DeviceGone: state_->ClearErrors(); return WaitResult::Gone;
+            case CommEventTurns::Next::WaitAgain: break;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,7 +33,7 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
     // A reader that closed the port itself may still be on its way out.
     reader_.Join();
     stop_.Clear();
-    if (!device_.Open(port_)) return LINK_OPEN_FAILED;
+    if (!OpenDevice()) return LINK_OPEN_FAILED;
     if (!device_.SetUp()) {
         CloseLocked();
         return LINK_OPEN_FAILED;
@@ -47,6 +48,15 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
     }
     device_.RaiseDtr();
     return LINK_OK;
+}
+
+// Forming the device name allocates; running out of memory fails the open.
+bool CSerloxPort::OpenDevice() {
+    try {
+        return device_.Open(port_);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 LinkResult CSerloxPort::Configure(PortSettings settings, uint32_t purge) {
@@ -111,8 +121,16 @@ LinkResult CSerloxPort::ReadChunk(char* buffer, uint32_t capacity, uint32_t* len
 
 LinkResult CSerloxPort::Write(const char* bytes, uint32_t length, uint32_t, uint32_t) {
     if (!IsOpen()) return LINK_NOT_OPEN;
-    const std::string wire =
-        flowMode_ == FlowMode::Software ? serlox::EscapeForWire(bytes, length) : std::string(bytes, length);
+    std::string wire;
+    try {
+        wire = flowMode_ == FlowMode::Software ? serlox::EscapeForWire(bytes, length) : std::string(bytes, length);
+    } catch (const std::exception&) {
+        return LINK_WRITE_FAILED;
+    }
+    return SendPieces(wire);
+}
+
+LinkResult CSerloxPort::SendPieces(const std::string& wire) {
     std::lock_guard<std::mutex> write(writeLock_);
     for (size_t sent = 0; sent < wire.size();) {
         const size_t piece = std::min(kWritePieceSize, wire.size() - sent);
@@ -133,13 +151,22 @@ void CSerloxPort::ReaderMain(void* port) { static_cast<CSerloxPort*>(port)->RunR
 // Reading goes on while other threads write: the two directions use separate
 // device requests, so received bytes keep flowing into the queue in order.
 void CSerloxPort::RunReader() {
-    while (!stop_.IsRaised()) {
-        const serlox::WaitResult woken = device_.WaitForInput(stop_);
-        if (woken == serlox::WaitResult::Stopped) continue;
-        if (woken == serlox::WaitResult::Gone || !FeedAvailable()) {
-            CloseAfterDeviceLoss();
-            return;
+    if (!ReadUntilStopped()) CloseAfterDeviceLoss();
+}
+
+// False when the device is gone, or when a chunk could not be stored (out of
+// memory): input would be lost from then on, so the port is closed as for a
+// lost device rather than letting the exception end the process.
+bool CSerloxPort::ReadUntilStopped() {
+    try {
+        while (!stop_.IsRaised()) {
+            const serlox::WaitResult woken = device_.WaitForInput(stop_);
+            if (woken == serlox::WaitResult::Stopped) continue;
+            if (woken == serlox::WaitResult::Gone || !FeedAvailable()) return false;
         }
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "line_assembler.h"
 #include "flow_escape.h"
@@ -38,8 +39,11 @@ public:
     LinkResult Write(const char* bytes, uint32_t length, uint32_t, uint32_t) override;
 
 private:
+    bool OpenDevice();
+    LinkResult SendPieces(const std::string& wire);
     static void ReaderMain(void* port);
     void RunReader();
+    bool ReadUntilStopped();
     // Reads what the driver holds and turns it into chunks; false when the device is gone.
     bool FeedAvailable();
     void CloseAfterDeviceLoss();

@@ -16,6 +16,9 @@
 namespace serlox::test {
 
 constexpr uint32_t kLongWaitMs = 10000;
+// How long a Write may take to give up once Close stops it: far below the 5 s
+// that one piece may take, so a write that ignores the stop signal is caught.
+constexpr std::chrono::milliseconds kStopBound{2000};
 
 // Sets or (with null) removes a variable of this process's environment.
 inline void SetVariable(const char* name, const char* value) {
@@ -105,6 +108,22 @@ inline void ExpectPromptClose(CSerloxObj& port) {
     auto closed = std::async(std::launch::async, [&port] { return port.Close(); });
     ASSERT_EQ(closed.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(closed.get(), LINK_OK);
+    EXPECT_EQ(port.IsOpen(), 0);
+}
+
+// The far end takes nothing: a large Write blocks until Close stops it, and
+// then both end promptly, the write failed.
+inline void ExpectCloseEndsBlockedWrite(CSerloxObj& port) {
+    using namespace std::chrono_literals;
+    const std::string big(1 << 20, 'w');
+    auto written = std::async(std::launch::async, [&] {
+        return port.Write(big.data(), static_cast<uint32_t>(big.size()), 0, 0);
+    });
+    ASSERT_EQ(written.wait_for(200ms), std::future_status::timeout) << "the write did not block";
+    auto closed = std::async(std::launch::async, [&port] { return port.Close(); });
+    ASSERT_EQ(closed.wait_for(kStopBound), std::future_status::ready) << "Close waited for the blocked write";
+    ASSERT_EQ(written.wait_for(kStopBound), std::future_status::ready);
+    EXPECT_EQ(written.get(), LINK_WRITE_FAILED);
     EXPECT_EQ(port.IsOpen(), 0);
 }
 

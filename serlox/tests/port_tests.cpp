@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "failing_allocations.h"
 #include "port_checks.h"
 #include "pty_peer.h"
 #include "serlox/serlox.h"
@@ -235,13 +236,92 @@ TEST_F(PortTest, PeerHangUp_ClosesPort) {
 
 TEST_F(PortTest, Close_EndsWriteThatPeerDoesNotDrain) {
     OpenPort();
-    // Far more than the line buffers hold: the write blocks until Close stops it.
-    const std::string big(1 << 20, 'w');
-    auto written = std::async(std::launch::async, [&] { return port_->Write(big.data(), big.size(), 0, 0); });
-    std::this_thread::sleep_for(200ms);
+    ExpectCloseEndsBlockedWrite(*port_);
+}
+
+// The reader, woken for input that came during Configure's pause before the
+// purge, finds the terminal emptied by the purge: an empty read, which is no
+// hang-up. A line sent before the purge began is stale and must not come
+// through; one that happened to arrive after it may.
+TEST_F(PortTest, ConfigurePurge_InputDuringPauseKeepsPortOpenAndIsDropped) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kTries = 50;
+    OpenPort();
+    int stale = 0;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        const Clock::time_point configuring = Clock::now();
+        auto sent = std::async(std::launch::async, [this] {
+            std::this_thread::sleep_for(3ms);
+            peer_->Send("X\r\n");
+            return Clock::now();
+        });
+        ASSERT_EQ(port_->Configure(kSettings, 1), LINK_OK);
+        const bool beforePurge =
+            sent.get() < configuring + std::chrono::milliseconds(CSerloxPort::kSettleBeforePurgeMs);
+        ASSERT_EQ(port_->IsOpen(), 1) << "attempt " << attempt;
+        peer_->Send("OK\r\n");
+        std::string chunk = TakeChunk(*port_);
+        if (!beforePurge && chunk == "X\r\n") chunk = TakeChunk(*port_);
+        ASSERT_EQ(chunk, "OK\r\n") << "attempt " << attempt << (beforePurge ? ", line sent before the purge" : "");
+        stale += beforePurge ? 1 : 0;
+    }
+    EXPECT_GT(stale, 0) << "no line arrived during the pause: the case was not exercised";
+}
+
+TEST_F(PortTest, ExclusiveWhileOpen_LiftedByClose) {
+    OpenPort();
+    EXPECT_TRUE(peer_->Exclusive());
     port_->Close();
-    ASSERT_EQ(written.wait_for(30s), std::future_status::ready);
-    EXPECT_EQ(written.get(), LINK_WRITE_FAILED);
+    EXPECT_FALSE(peer_->Exclusive());
+}
+
+TEST_F(PortTest, HangUpRacingClose_EndsClosedEveryTime) {
+    for (int round = 0; round < 30; ++round) {
+        peer_.reset();
+        peer_ = std::make_unique<PtyPeer>(map_, kPort);
+        OpenPort();
+        auto hangUp = std::async(std::launch::async, [this] { peer_->HangUp(); });
+        ExpectPromptClose(*port_);
+        hangUp.get();
+    }
+    peer_.reset();
+    peer_ = std::make_unique<PtyPeer>(map_, kPort);
+    OpenPort();
+    peer_->Send("BACK\r\n");
+    EXPECT_EQ(TakeChunk(*port_), "BACK\r\n");
+}
+
+TEST_F(PortTest, Write_OutOfMemoryFailsAndPortGoesOn) {
+    OpenPort();
+    const std::string line(100, 'a');  // too long to be kept without memory of its own
+    LinkResult outOfMemory;
+    int refused;
+    {
+        FailingAllocations failing(FailingAllocations::Where::ThisThread);
+        outOfMemory = port_->Write(line.data(), static_cast<uint32_t>(line.size()), 0, 0);
+        refused = failing.Refused();
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(outOfMemory, LINK_WRITE_FAILED);
+    EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_OK);
+    EXPECT_EQ(peer_->Receive(3, kLongWaitMs), "AT\r");
+}
+
+TEST_F(PortTest, Reader_OutOfMemoryClosesPortAndProcessGoesOn) {
+    OpenPort();
+    bool closed;
+    int refused;
+    {
+        FailingAllocations failing(FailingAllocations::Where::OtherThreads);
+        peer_->Send("LINE\r\n");
+        closed = WaitUntilClosed(*port_);
+        refused = failing.Refused();
+    }
+    ASSERT_TRUE(closed);
+    EXPECT_GT(refused, 0);
+    OpenPort();
+    peer_->Send("BACK\r\n");
+    EXPECT_EQ(TakeChunk(*port_), "BACK\r\n");
 }
 
 TEST_F(PortTest, Stress_EveryReceivedByteArrivesInOrderWhileWriting) {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,12 @@ termios PtyPeer::Line() const {
     termios line{};
     tcgetattr(terminal_, &line);
     return line;
+}
+
+bool PtyPeer::Exclusive() const {
+    int exclusive = 0;
+    EXPECT_EQ(ioctl(terminal_, TIOCGEXCL, &exclusive), 0) << "errno " << errno;
+    return exclusive != 0;
 }
 
 void PtyPeer::HangUp() {

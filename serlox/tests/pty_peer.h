@@ -32,6 +32,8 @@ public:
     std::string Receive(size_t count, int timeoutMs);
     // The terminal settings as the port left them.
     termios Line() const;
+    // Whether the terminal is in exclusive mode (no further opens but by root).
+    bool Exclusive() const;
     // Closes the line as a pulled cable does.
     void HangUp();
 
