@@ -95,3 +95,9 @@ prepare_serial_link_run() {
         return 1
     fi
 }
+
+# Wine runs the 32-bit Windows programs as 32-bit Linux processes; some kernels
+# are started with ia32 emulation off and refuse them ("Exec format error").
+can_run_32bit_programs() {
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
