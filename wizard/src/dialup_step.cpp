@@ -6,6 +6,11 @@ namespace ravelinwiz {
 
 namespace {
 
+// The model table's names are plain ASCII.
+std::u16string FromAscii(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
 // An empty required field: the user fixes it and presses Next again.
 DialUpOutcome RejectField(IWizardUi& ui, StringId message) {
     ui.ShowErrorMessage(message);
@@ -18,7 +23,7 @@ DialUpOutcome RejectField(IWizardUi& ui, StringId message) {
 DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields,
                             IWizardUi& ui, EntryWriter& writer) {
     ui.SetWizardButtons(kButtonsNone);
-    const std::string deviceName = LookupModemDriver(detectedModel).friendlyName;
+    const std::u16string deviceName = FromAscii(LookupModemDriver(detectedModel).friendlyName);
 
     if (fields.connectionName.empty()) {
         return RejectField(ui, kStrConnectionNameEmpty);

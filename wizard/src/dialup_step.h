@@ -7,18 +7,22 @@
 
 namespace ravelinwiz {
 
-// How many characters each edit of the dial-up page accepts: no more than the
-// record field it goes into can hold.
+// The limit of each edit of the dial-up page: what the record field it goes
+// into holds before the terminating zero. The edit counts it in the units of
+// its own text, which are those of the record the entry writer uses: UTF-16
+// characters on the NT family (wide records), bytes of the ANSI code page on
+// Windows 95, 98 and Me, whose edits keep ANSI text (ANSI records).
 constexpr size_t kConnectionNameLimit = kMaxEntryName;
 constexpr size_t kDialNumberLimit = kMaxPhoneNumber;
 constexpr size_t kUserNameLimit = kMaxUserName;
 constexpr size_t kPasswordLimit = kMaxPassword;
 
+// The page's fields as typed.
 struct DialUpFields {
-    std::string connectionName;
-    std::string dialNumber;
-    std::string userName;
-    std::string password;
+    std::u16string connectionName;
+    std::u16string dialNumber;
+    std::u16string userName;
+    std::u16string password;
 };
 
 struct DialUpOutcome {

@@ -1,6 +1,7 @@
 #include "entry_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <new>
 #include <vector>
@@ -30,6 +31,106 @@ std::string DescribeFailure(ISystemInfo& system, uint32_t code,
     return ComposeSystemError(system, prefix, code);
 }
 
+std::string ValidationFailure(ISystemInfo& system, uint32_t code) {
+    return DescribeFailure(
+        system, code,
+        {{kErrorInvalidName, "The format of the name for the new connection is invalid"},
+         {kErrorAlreadyExists, "The name for the new connection already exists"},
+         {kErrorCannotFindPhonebookEntry, "The specified Phonebook doesn't exist"}},
+        "RasValidateEntryName error - ");
+}
+
+std::string PropertiesFailure(ISystemInfo& system, uint32_t code) {
+    return DescribeFailure(
+        system, code,
+        {{kErrorInvalidParameter, "The specified Ras Entry does not contain adequate parameters"},
+         {kErrorBufferInvalid, "The pointer to the specified Ras Entry is invalid"},
+         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"}},
+        "RasSetEntryProperties error -- ");
+}
+
+std::string DialParamsFailure(ISystemInfo& system, uint32_t code) {
+    return DescribeFailure(
+        system, code,
+        {{kErrorBufferInvalid, "The pointer to the specified Ras Dail Params is invalid"},
+         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"},
+         {kErrorCannotFindPhonebookEntry, "The specified Phonebook Entries are not found"}},
+        "RasSetEntryDialParams error - ");
+}
+
+uint32_t SetNewEntry(IRasPhonebook& phonebook, const std::string& name, const RasEntryV1& entry) {
+    return phonebook.SetEntryProperties(name, entry, sizeof entry, nullptr, 0);
+}
+
+uint32_t SetNewEntry(IRasPhonebook& phonebook, const std::u16string& name,
+                     const RasEntryV1W& entry) {
+    return phonebook.SetEntryProperties(name, entry, sizeof entry);
+}
+
+// Validates the name, then writes the entry and its dial parameters, in the
+// ANSI or the wide calls as the record types say.
+template <typename Char>
+std::optional<std::string> WriteRecords(ISystemInfo& system, IRasPhonebook& phonebook,
+                                        const std::basic_string<Char>& name,
+                                        const BasicRasEntryV1<Char>& entry,
+                                        const BasicRasDialParamsV1<Char>& params) {
+    uint32_t result = phonebook.ValidateEntryName(name);
+    if (result != 0) {
+        return ValidationFailure(system, result);
+    }
+    result = SetNewEntry(phonebook, name, entry);
+    if (result != 0) {
+        return PropertiesFailure(system, result);
+    }
+    result = phonebook.SetEntryDialParams(params, false);
+    if (result != 0) {
+        return DialParamsFailure(system, result);
+    }
+    return std::nullopt;
+}
+
+// One text of the entry and how many characters (wide records) or bytes (ANSI
+// records) its field holds before the terminating zero.
+struct EntryText {
+    const char* label;
+    const std::u16string& text;
+    size_t capacity;
+};
+
+constexpr size_t kEntryTextCount = 5;
+
+std::array<EntryText, kEntryTextCount> EntryTexts(const EntryFields& fields) {
+    return {{{"connection name", fields.connectionName, kMaxEntryName},
+             {"dial number", fields.phoneNumber, kMaxPhoneNumber},
+             {"device name", fields.deviceName, kMaxDeviceName},
+             {"user name", fields.userName, kMaxUserName},
+             {"password", fields.password, kMaxPassword}}};
+}
+
+std::string TooLongText(const char* label) {
+    return std::string("The ") + label + " does not fit its phonebook field";
+}
+
+std::string NotInCodePageText(const char* label) {
+    return std::string("The ") + label + " holds characters the ANSI code page lacks";
+}
+
+// A 32-bit process cannot hold one block of 2 GiB or more; a larger size is
+// an allocation failure (and would not even fit a vector of the 32-bit build).
+constexpr uint32_t kLargestAllocation = 0x7FFFFFFF;
+
+bool AllocateZeroed(std::vector<uint8_t>& buffer, uint32_t size) {
+    if (size > kLargestAllocation) {
+        return false;
+    }
+    try {
+        buffer.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 constexpr char kInvalidConfigText[] = "Invalid RASENTRY type";
 constexpr char kProfileOn[] = "1";
 constexpr char kProfileOff[] = "0";
@@ -46,16 +147,8 @@ WriteOutcome EntryWriter::Write(const EntryFields& fields) {
     if (!version.known) {
         return {false, ComposeSystemError(system_, "GetVersionEx error - ", version.error)};
     }
-    std::optional<std::string> failure = ValidateName(fields.connectionName);
-    if (!failure) {
-        failure = WriteProperties(fields);
-    }
-    if (!failure) {
-        failure = WriteDialParams(fields);
-    }
-    if (!failure && IsWindows95Or98(version)) {
-        failure = FixModemSettings(fields.connectionName);
-    }
+    const std::optional<std::string> failure =
+        IsNtFamily(version) ? WriteWide(fields) : WriteAnsi(fields, IsWindows95Or98(version));
     if (failure) {
         return {false, *failure};
     }
@@ -65,51 +158,47 @@ WriteOutcome EntryWriter::Write(const EntryFields& fields) {
     return {true, ""};
 }
 
-bool EntryWriter::Delete(const std::string& connectionName) {
-    return phonebook_.DeleteEntry(connectionName) == 0;
+bool EntryWriter::Delete(const std::u16string& connectionName) {
+    if (IsNtFamily(system_.QueryVersion())) {
+        return phonebook_.DeleteEntry(connectionName) == 0;
+    }
+    const std::optional<std::string> ansiName = system_.ToAnsiCodePage(connectionName);
+    return ansiName && phonebook_.DeleteEntry(*ansiName) == 0;
 }
 
-std::optional<std::string> EntryWriter::ValidateName(const std::string& name) {
-    const uint32_t result = phonebook_.ValidateEntryName(name);
-    if (result == 0) {
-        return std::nullopt;
+std::optional<std::string> EntryWriter::WriteWide(const EntryFields& fields) {
+    for (const EntryText& field : EntryTexts(fields)) {
+        if (field.text.size() > field.capacity) {
+            return TooLongText(field.label);
+        }
     }
-    return DescribeFailure(
-        system_, result,
-        {{kErrorInvalidName, "The format of the name for the new connection is invalid"},
-         {kErrorAlreadyExists, "The name for the new connection already exists"},
-         {kErrorCannotFindPhonebookEntry, "The specified Phonebook doesn't exist"}},
-        "RasValidateEntryName error - ");
+    return WriteRecords(system_, phonebook_, fields.connectionName,
+                        BuildGprsEntry(fields.phoneNumber, fields.deviceName),
+                        BuildDialParams(fields.connectionName, fields.userName, fields.password));
 }
 
-std::optional<std::string> EntryWriter::WriteProperties(const EntryFields& fields) {
-    const RasEntryV1 entry = BuildGprsEntry(fields.phoneNumber, fields.deviceName);
-    const uint32_t result =
-        phonebook_.SetEntryProperties(fields.connectionName, entry, sizeof entry, nullptr, 0);
-    if (result == 0) {
-        return std::nullopt;
+std::optional<std::string> EntryWriter::WriteAnsi(const EntryFields& fields,
+                                                   bool fixModemSettings) {
+    const std::array<EntryText, kEntryTextCount> texts = EntryTexts(fields);
+    std::array<std::string, kEntryTextCount> encoded;
+    for (size_t i = 0; i < kEntryTextCount; ++i) {
+        std::optional<std::string> text = system_.ToAnsiCodePage(texts[i].text);
+        if (!text) {
+            return NotInCodePageText(texts[i].label);
+        }
+        if (text->size() > texts[i].capacity) {
+            return TooLongText(texts[i].label);
+        }
+        encoded[i] = std::move(*text);
     }
-    return DescribeFailure(
-        system_, result,
-        {{kErrorInvalidParameter, "The specified Ras Entry does not contain adequate parameters"},
-         {kErrorBufferInvalid, "The pointer to the specified Ras Entry is invalid"},
-         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"}},
-        "RasSetEntryProperties error -- ");
-}
-
-std::optional<std::string> EntryWriter::WriteDialParams(const EntryFields& fields) {
-    const RasDialParamsV1 params =
-        BuildDialParams(fields.connectionName, fields.userName, fields.password);
-    const uint32_t result = phonebook_.SetEntryDialParams(params, false);
-    if (result == 0) {
-        return std::nullopt;
+    const auto& [name, phoneNumber, deviceName, userName, password] = encoded;
+    std::optional<std::string> failure =
+        WriteRecords(system_, phonebook_, name, BuildGprsEntry(phoneNumber, deviceName),
+                     BuildDialParams(name, userName, password));
+    if (!failure && fixModemSettings) {
+        failure = FixModemSettings(name);
     }
-    return DescribeFailure(
-        system_, result,
-        {{kErrorBufferInvalid, "The pointer to the specified Ras Dail Params is invalid"},
-         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"},
-         {kErrorCannotFindPhonebookEntry, "The specified Phonebook Entries are not found"}},
-        "RasSetEntryDialParams error - ");
+    return failure;
 }
 
 // Windows 95/98 keep the modem settings in the entry's device configuration
@@ -125,9 +214,7 @@ std::optional<std::string> EntryWriter::FixModemSettings(const std::string& name
     }
 
     std::vector<uint8_t> config;
-    try {
-        config.assign(configSize, 0);
-    } catch (const std::bad_alloc&) {
+    if (!AllocateZeroed(config, configSize)) {
         return "LocalAlloc failure - " + FormatErrorCode(kErrorNotEnoughMemory);
     }
 
@@ -164,8 +251,8 @@ std::optional<std::string> EntryWriter::PhonebookPath() {
     return windowsDirectory->substr(0, colon + 1) + kPhonebookFolder + kPhonebookFile;
 }
 
-bool EntryWriter::PatchPhonebookFile(const std::string& connectionName, bool hardwareFlowControl,
-                                     bool protocol, bool compression) {
+bool EntryWriter::PatchPhonebookFile(const std::u16string& connectionName,
+                                     bool hardwareFlowControl, bool protocol, bool compression) {
     const std::optional<std::string> path = PhonebookPath();
     if (!path) {
         return false;

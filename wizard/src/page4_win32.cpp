@@ -13,7 +13,7 @@ struct DialUpEdit {
     size_t limit;
 };
 
-// Each edit takes no more characters than its record field holds.
+// Each edit takes no more than its record field holds.
 constexpr DialUpEdit kDialUpEdits[] = {
     {IDC_CONNECTION_NAME_LABEL, IDC_CONNECTION_NAME_EDIT, IDS_CONNECTION_NAME_LABEL,
      ravelinwiz::kConnectionNameLimit},
@@ -46,7 +46,7 @@ void CRavelinPropertyPage4::OnSetActive() { SetWizardButtons(PSWIZB_BACK | PSWIZ
 
 bool CRavelinPropertyPage4::OnWizardNext() {
     auto field = [this](int control) {
-        return ravelinwiz::ToAnsi(ravelinwiz::ControlText(Window(), control));
+        return ravelinwiz::ToUtf16(ravelinwiz::ControlText(Window(), control));
     };
     const ravelinwiz::DialUpFields fields{field(IDC_CONNECTION_NAME_EDIT), field(IDC_DIAL_NUMBER_EDIT),
                                           field(IDC_USER_NAME_EDIT), field(IDC_PASSWORD_EDIT)};

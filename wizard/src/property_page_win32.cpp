@@ -24,6 +24,25 @@ void DeleteGdiObject(Handle& handle) {
     }
 }
 
+// A themed tool-tip draws in the theme's colours and ignores the colour
+// messages, so the tips leave the theme first. Themes come only with version 6
+// of the common controls, whose themed windows load the theme library when
+// they are created; where it is not loaded (no visual styles, or a system from
+// before themes) there is nothing to leave. Looking the call up instead of
+// importing it keeps the program starting on systems without that library.
+void LeaveVisualStyle(HWND window) {
+    HMODULE themes = GetModuleHandleW(L"uxtheme.dll");
+    if (themes == nullptr) {
+        return;
+    }
+    using SetWindowThemeCall = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    const auto setWindowTheme = reinterpret_cast<SetWindowThemeCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(themes, "SetWindowTheme")));
+    if (setWindowTheme != nullptr) {
+        setWindowTheme(window, L"", L"");
+    }
+}
+
 bool Contains(const std::vector<HWND>& windows, HWND window) {
     return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
@@ -184,6 +203,7 @@ void CRavelinPropertyPage::CreateToolTip() {
     if (toolTip_ == nullptr) {
         return;
     }
+    LeaveVisualStyle(toolTip_);
     SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kTipAutoPopMs, 0));
     SendMessageW(toolTip_, TTM_SETTIPTEXTCOLOR, kTipTextColour, 0);
     SendMessageW(toolTip_, TTM_SETTIPBKCOLOR, kTipBackColour, 0);

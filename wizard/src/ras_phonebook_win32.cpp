@@ -25,6 +25,32 @@ static_assert(offsetof(RASDIALPARAMSA, szPassword) == offsetof(RasDialParamsV1, 
 static_assert(offsetof(RASDIALPARAMSA, szDomain) == offsetof(RasDialParamsV1, szDomain),
               "dial-parameter layout matches the system's");
 
+static_assert(offsetof(RASENTRYW, szLocalPhoneNumber) == offsetof(RasEntryV1W, szLocalPhoneNumber),
+              "wide entry layout matches the system's");
+static_assert(offsetof(RASENTRYW, dwfNetProtocols) == offsetof(RasEntryV1W, dwfNetProtocols),
+              "wide entry layout matches the system's");
+static_assert(offsetof(RASENTRYW, szDeviceType) == offsetof(RasEntryV1W, szDeviceType),
+              "wide entry layout matches the system's");
+static_assert(offsetof(RASENTRYW, szDeviceName) == offsetof(RasEntryV1W, szDeviceName),
+              "wide entry layout matches the system's");
+static_assert(offsetof(RASENTRYW, dwReserved2) == offsetof(RasEntryV1W, dwReserved2),
+              "wide entry layout matches the system's");
+static_assert(offsetof(RASDIALPARAMSW, szEntryName) == offsetof(RasDialParamsV1W, szEntryName),
+              "wide dial-parameter layout matches the system's");
+static_assert(offsetof(RASDIALPARAMSW, szUserName) == offsetof(RasDialParamsV1W, szUserName),
+              "wide dial-parameter layout matches the system's");
+static_assert(offsetof(RASDIALPARAMSW, szPassword) == offsetof(RasDialParamsV1W, szPassword),
+              "wide dial-parameter layout matches the system's");
+static_assert(offsetof(RASDIALPARAMSW, szDomain) == offsetof(RasDialParamsV1W, szDomain),
+              "wide dial-parameter layout matches the system's");
+static_assert(sizeof(WCHAR) == sizeof(char16_t), "wide text is UTF-16");
+
+namespace {
+
+LPCWSTR WideText(const std::u16string& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
+
+}  // namespace
+
 // Every call goes to the default phonebook (no phonebook path).
 uint32_t Win32RasPhonebook::ValidateEntryName(const std::string& name) {
     return RasValidateEntryNameA(nullptr, name.c_str());
@@ -64,6 +90,28 @@ uint32_t Win32RasPhonebook::GetEntryProperties(const std::string& name, RasEntry
 
 uint32_t Win32RasPhonebook::DeleteEntry(const std::string& name) {
     return RasDeleteEntryA(nullptr, name.c_str());
+}
+
+uint32_t Win32RasPhonebook::ValidateEntryName(const std::u16string& name) {
+    return RasValidateEntryNameW(nullptr, WideText(name));
+}
+
+uint32_t Win32RasPhonebook::SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
+                                               uint32_t entrySize) {
+    RasEntryV1W record = entry;
+    return RasSetEntryPropertiesW(nullptr, WideText(name), reinterpret_cast<LPRASENTRYW>(&record),
+                                  entrySize, nullptr, 0);
+}
+
+uint32_t Win32RasPhonebook::SetEntryDialParams(const RasDialParamsV1W& params,
+                                               bool removePassword) {
+    RasDialParamsV1W record = params;
+    return RasSetEntryDialParamsW(nullptr, reinterpret_cast<LPRASDIALPARAMSW>(&record),
+                                  removePassword ? TRUE : FALSE);
+}
+
+uint32_t Win32RasPhonebook::DeleteEntry(const std::u16string& name) {
+    return RasDeleteEntryW(nullptr, WideText(name));
 }
 
 }  // namespace ravelinwiz

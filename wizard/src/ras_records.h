@@ -1,7 +1,9 @@
 #pragma once
 // The remote-access records in their first (smallest) layouts, which every
-// system version from Windows 95 and NT 4 on accepts. Text fields are in the
-// ANSI code page and zero-terminated.
+// system version from Windows 95 and NT 4 on accepts. Each comes in two forms
+// of the same shape: the ANSI record, whose text fields hold bytes in the
+// ANSI code page, and the wide record, whose text fields hold UTF-16. Text
+// fields are zero-terminated.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,13 +28,14 @@ struct RasIpAddress {
     uint8_t a, b, c, d;
 };
 
-struct RasEntryV1 {
+template <typename Char>
+struct BasicRasEntryV1 {
     uint32_t dwSize;
     uint32_t dwfOptions;
     uint32_t dwCountryID;
     uint32_t dwCountryCode;
-    char szAreaCode[kMaxAreaCode + 1];
-    char szLocalPhoneNumber[kMaxPhoneNumber + 1];
+    Char szAreaCode[kMaxAreaCode + 1];
+    Char szLocalPhoneNumber[kMaxPhoneNumber + 1];
     uint32_t dwAlternateOffset;
     RasIpAddress ipaddr;
     RasIpAddress ipaddrDns;
@@ -42,19 +45,22 @@ struct RasEntryV1 {
     uint32_t dwFrameSize;
     uint32_t dwfNetProtocols;
     uint32_t dwFramingProtocol;
-    char szScript[kMaxPath];
-    char szAutodialDll[kMaxPath];
-    char szAutodialFunc[kMaxPath];
-    char szDeviceType[kMaxDeviceType + 1];
-    char szDeviceName[kMaxDeviceName + 1];
-    char szX25PadType[kMaxPadType + 1];
-    char szX25Address[kMaxX25Address + 1];
-    char szX25Facilities[kMaxFacilities + 1];
-    char szX25UserData[kMaxUserData + 1];
+    Char szScript[kMaxPath];
+    Char szAutodialDll[kMaxPath];
+    Char szAutodialFunc[kMaxPath];
+    Char szDeviceType[kMaxDeviceType + 1];
+    Char szDeviceName[kMaxDeviceName + 1];
+    Char szX25PadType[kMaxPadType + 1];
+    Char szX25Address[kMaxX25Address + 1];
+    Char szX25Facilities[kMaxFacilities + 1];
+    Char szX25UserData[kMaxUserData + 1];
     uint32_t dwChannels;
     uint32_t dwReserved1;
     uint32_t dwReserved2;
 };
+
+using RasEntryV1 = BasicRasEntryV1<char>;
+using RasEntryV1W = BasicRasEntryV1<char16_t>;
 
 static_assert(sizeof(RasEntryV1) == 1768, "first entry layout is 1768 bytes");
 static_assert(offsetof(RasEntryV1, dwfOptions) == 4, "entry layout");
@@ -77,15 +83,29 @@ static_assert(offsetof(RasEntryV1, szX25UserData) == 1553, "entry layout");
 static_assert(offsetof(RasEntryV1, dwChannels) == 1756, "entry layout");
 static_assert(offsetof(RasEntryV1, dwReserved2) == 1764, "entry layout");
 
-struct RasDialParamsV1 {
+static_assert(sizeof(RasEntryV1W) == 3468, "first wide entry layout is 3468 bytes");
+static_assert(offsetof(RasEntryV1W, szLocalPhoneNumber) == 38, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, dwAlternateOffset) == 296, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, dwfNetProtocols) == 324, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, szScript) == 332, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, szDeviceType) == 1892, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, szDeviceName) == 1926, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, szX25UserData) == 3054, "wide entry layout");
+static_assert(offsetof(RasEntryV1W, dwChannels) == 3456, "wide entry layout");
+
+template <typename Char>
+struct BasicRasDialParamsV1 {
     uint32_t dwSize;
-    char szEntryName[kMaxEntryName + 1];
-    char szPhoneNumber[kMaxPhoneNumber + 1];
-    char szCallbackNumber[kMaxPhoneNumber + 1];
-    char szUserName[kMaxUserName + 1];
-    char szPassword[kMaxPassword + 1];
-    char szDomain[kMaxDomain + 1];
+    Char szEntryName[kMaxEntryName + 1];
+    Char szPhoneNumber[kMaxPhoneNumber + 1];
+    Char szCallbackNumber[kMaxPhoneNumber + 1];
+    Char szUserName[kMaxUserName + 1];
+    Char szPassword[kMaxPassword + 1];
+    Char szDomain[kMaxDomain + 1];
 };
+
+using RasDialParamsV1 = BasicRasDialParamsV1<char>;
+using RasDialParamsV1W = BasicRasDialParamsV1<char16_t>;
 
 static_assert(sizeof(RasDialParamsV1) == 1052, "first dial-parameter layout is 1052 bytes");
 static_assert(offsetof(RasDialParamsV1, szEntryName) == 4, "dial-parameter layout");
@@ -94,6 +114,12 @@ static_assert(offsetof(RasDialParamsV1, szCallbackNumber) == 390, "dial-paramete
 static_assert(offsetof(RasDialParamsV1, szUserName) == 519, "dial-parameter layout");
 static_assert(offsetof(RasDialParamsV1, szPassword) == 776, "dial-parameter layout");
 static_assert(offsetof(RasDialParamsV1, szDomain) == 1033, "dial-parameter layout");
+
+static_assert(sizeof(RasDialParamsV1W) == 2096, "first wide dial-parameter layout is 2096 bytes");
+static_assert(offsetof(RasDialParamsV1W, szPhoneNumber) == 518, "wide dial-parameter layout");
+static_assert(offsetof(RasDialParamsV1W, szUserName) == 1034, "wide dial-parameter layout");
+static_assert(offsetof(RasDialParamsV1W, szPassword) == 1548, "wide dial-parameter layout");
+static_assert(offsetof(RasDialParamsV1W, szDomain) == 2062, "wide dial-parameter layout");
 
 // Entry options: show dialling progress, preview user and password, software
 // compression, modem lights, use the remote default gateway, IP header compression.
@@ -110,17 +136,23 @@ constexpr uint32_t kNetProtocolIp = 4;
 constexpr uint32_t kFramingPpp = 1;
 constexpr char kDeviceTypeModem[] = "modem";
 
-// The dial-up entry of the wizard: the dial number over the named modem.
-RasEntryV1 BuildGprsEntry(const std::string& phoneNumber, const std::string& deviceName);
-RasDialParamsV1 BuildDialParams(const std::string& entryName, const std::string& userName,
-                                const std::string& password);
+// The dial-up entry of the wizard: the dial number over the named modem. The
+// texts must fit their fields (the entry writer checks that first); the copy
+// cuts anything longer rather than overrun the record.
+template <typename Char>
+BasicRasEntryV1<Char> BuildGprsEntry(const std::basic_string<Char>& phoneNumber,
+                                     const std::basic_string<Char>& deviceName);
+template <typename Char>
+BasicRasDialParamsV1<Char> BuildDialParams(const std::basic_string<Char>& entryName,
+                                           const std::basic_string<Char>& userName,
+                                           const std::basic_string<Char>& password);
 
 // Copies text into a fixed field, cut to what the field holds, zero-terminated.
-template <size_t N>
-void CopyField(char (&field)[N], const std::string& text) {
+template <typename Char, size_t N>
+void CopyField(Char (&field)[N], const std::basic_string<Char>& text) {
     const size_t length = text.size() < N - 1 ? text.size() : N - 1;
     text.copy(field, length);
-    field[length] = '\0';
+    field[length] = Char();
 }
 
 }  // namespace ravelinwiz

@@ -14,6 +14,7 @@ public:
     std::string SystemErrorText(uint32_t code) override;
     std::optional<std::string> ModuleFileName() override;
     std::optional<std::string> WindowsDirectory() override;
+    std::optional<std::string> ToAnsiCodePage(const std::u16string& text) override;
 };
 
 class Win32ProcessStarter : public IProcessStarter {
@@ -33,11 +34,16 @@ public:
     uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry, uint32_t& entrySize,
                                 uint8_t* deviceInfo, uint32_t& deviceInfoSize) override;
     uint32_t DeleteEntry(const std::string& name) override;
+    uint32_t ValidateEntryName(const std::u16string& name) override;
+    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
+                                uint32_t entrySize) override;
+    uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) override;
+    uint32_t DeleteEntry(const std::u16string& name) override;
 };
 
 class Win32ProfileWriter : public IProfileWriter {
 public:
-    void WriteString(const std::string& file, const std::string& section, const std::string& key,
+    void WriteString(const std::string& file, const std::u16string& section, const std::string& key,
                      const std::string& value) override;
 };
 

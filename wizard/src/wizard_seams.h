@@ -58,6 +58,9 @@ public:
     virtual std::string SystemErrorText(uint32_t code) = 0;
     virtual std::optional<std::string> ModuleFileName() = 0;
     virtual std::optional<std::string> WindowsDirectory() = 0;
+    // The text in the system's ANSI code page; nothing when it holds a
+    // character that code page lacks.
+    virtual std::optional<std::string> ToAnsiCodePage(const std::u16string& text) = 0;
 };
 
 struct StartResult {
@@ -77,7 +80,10 @@ public:
                                         uint32_t waitMs) = 0;
 };
 
-// The default remote-access phonebook; every call returns the system's result code.
+// The default remote-access phonebook; every call returns the system's result
+// code. The calls on std::string take text in the ANSI code page and the ANSI
+// records (Windows 95, 98 and Me); those on std::u16string take UTF-16 and the
+// wide records (the NT family).
 class IRasPhonebook {
 public:
     virtual ~IRasPhonebook() = default;
@@ -91,12 +97,21 @@ public:
                                         uint32_t& entrySize, uint8_t* deviceInfo,
                                         uint32_t& deviceInfoSize) = 0;
     virtual uint32_t DeleteEntry(const std::string& name) = 0;
+
+    virtual uint32_t ValidateEntryName(const std::u16string& name) = 0;
+    // Without device information.
+    virtual uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
+                                        uint32_t entrySize) = 0;
+    virtual uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) = 0;
+    virtual uint32_t DeleteEntry(const std::u16string& name) = 0;
 };
 
+// The system's profile-string writer. The section name is UTF-16 so that it
+// names the entry exactly as the wide phonebook calls stored it.
 class IProfileWriter {
 public:
     virtual ~IProfileWriter() = default;
-    virtual void WriteString(const std::string& file, const std::string& section,
+    virtual void WriteString(const std::string& file, const std::u16string& section,
                              const std::string& key, const std::string& value) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "dialup_step.h"
 #include "restart_step.h"
 #include "wizard_doubles.h"
@@ -19,7 +21,7 @@ struct DialUpRun {
     FakePhonebook phonebook;
     RecordingProfile profile;
     EntryWriter writer{system, phonebook, profile};
-    DialUpFields fields{"Tavo GPRS", "*99#", "", ""};
+    DialUpFields fields{u"Tavo GPRS", u"*99#", u"", u""};
 
     DialUpOutcome Next(const std::string& model) { return RunDialUpStep(model, fields, ui, writer); }
 };
@@ -30,11 +32,12 @@ TEST(DialUpStep, WritesEntryOverTheModelsModemAndMovesOnWithNextOnly) {
 
     EXPECT_TRUE(outcome.goOn);
     EXPECT_EQ(run.phonebook.log,
-              (std::vector<std::string>{"delete", "validate", "set", "dialparams"}));
-    EXPECT_EQ(run.phonebook.deletedNames, std::vector<std::string>{"Tavo GPRS"});
-    EXPECT_STREQ(run.phonebook.propertyWrites.at(0).entry.szDeviceName,
-                 "Tavo-Nelm KM20 USB Communication Class");
-    EXPECT_STREQ(run.phonebook.propertyWrites.at(0).entry.szLocalPhoneNumber, "*99#");
+              (std::vector<std::string>{"deleteW", "validateW", "setW", "dialparamsW"}));
+    EXPECT_EQ(run.phonebook.wideDeletedNames, std::vector<std::u16string>{u"Tavo GPRS"});
+    EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szDeviceName),
+              u"Tavo-Nelm KM20 USB Communication Class");
+    EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szLocalPhoneNumber),
+              u"*99#");
     EXPECT_EQ(run.ui.buttons, (std::vector<WizardButtons>{kButtonsNone, kButtonNext}));
     EXPECT_TRUE(run.ui.messages.empty());
 }
@@ -43,8 +46,8 @@ TEST(DialUpStep, UnknownOrLowerCaseModel_UsesTheGenericModem) {
     for (const char* model : {"suld8f", ""}) {
         DialUpRun run;
         EXPECT_TRUE(run.Next(model).goOn);
-        EXPECT_STREQ(run.phonebook.propertyWrites.at(0).entry.szDeviceName,
-                     "Tavo Generic USB Wireless Modem");
+        EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szDeviceName),
+                  u"Tavo Generic USB Wireless Modem");
     }
 }
 
@@ -55,8 +58,8 @@ TEST(DialUpStep, FailedDeletion_IsNotAnError) {
 }
 
 struct EmptyFieldCase {
-    const char* connectionName;
-    const char* dialNumber;
+    const char16_t* connectionName;
+    const char16_t* dialNumber;
     StringId message;
 };
 
@@ -75,9 +78,9 @@ TEST_P(EmptyDialUpField, ShowsItsMessageTouchesNothingAndLetsTheUserRetry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, EmptyDialUpField,
-                         ::testing::Values(EmptyFieldCase{"", "*99#", kStrConnectionNameEmpty},
-                                           EmptyFieldCase{"GPRS", "", kStrDialNumberEmpty},
-                                           EmptyFieldCase{"", "", kStrConnectionNameEmpty}));
+                         ::testing::Values(EmptyFieldCase{u"", u"*99#", kStrConnectionNameEmpty},
+                                           EmptyFieldCase{u"GPRS", u"", kStrDialNumberEmpty},
+                                           EmptyFieldCase{u"", u"", kStrConnectionNameEmpty}));
 
 TEST(DialUpStep, WriterFailure_StaysWithBackOnlyAndNoMessage) {
     for (uint32_t code : {123u, 183u, 623u, 5u}) {
@@ -91,11 +94,29 @@ TEST(DialUpStep, WriterFailure_StaysWithBackOnlyAndNoMessage) {
     }
 }
 
+// Each limit is the field's size less its terminating zero: in characters of
+// the wide records, in bytes of the ANSI ones.
 TEST(DialUpStep, EditLimitsMatchTheRecordFields) {
+    EXPECT_EQ(kConnectionNameLimit, std::size(RasDialParamsV1W{}.szEntryName) - 1);
+    EXPECT_EQ(kDialNumberLimit, std::size(RasEntryV1W{}.szLocalPhoneNumber) - 1);
+    EXPECT_EQ(kUserNameLimit, std::size(RasDialParamsV1W{}.szUserName) - 1);
+    EXPECT_EQ(kPasswordLimit, std::size(RasDialParamsV1W{}.szPassword) - 1);
     EXPECT_EQ(kConnectionNameLimit, sizeof(RasDialParamsV1::szEntryName) - 1);
     EXPECT_EQ(kDialNumberLimit, sizeof(RasEntryV1::szLocalPhoneNumber) - 1);
     EXPECT_EQ(kUserNameLimit, sizeof(RasDialParamsV1::szUserName) - 1);
     EXPECT_EQ(kPasswordLimit, sizeof(RasDialParamsV1::szPassword) - 1);
+}
+
+// A text at the limit of its edit is written whole, on either kind of system.
+TEST(DialUpStep, TextsAtTheEditLimits_AreWrittenWhole) {
+    for (OsVersion version : {testing::WindowsXp(), testing::WindowsMe()}) {
+        DialUpRun run;
+        run.system.version = version;
+        run.fields = {std::u16string(kConnectionNameLimit, u'N'),
+                      std::u16string(kDialNumberLimit, u'9'),
+                      std::u16string(kUserNameLimit, u'u'), std::u16string(kPasswordLimit, u'p')};
+        EXPECT_TRUE(run.Next("X9").goOn);
+    }
 }
 
 struct FinishCase {

@@ -58,9 +58,31 @@ inline OsVersion Windows95() { return {true, 0, kPlatformWindows, 4, 0}; }
 inline OsVersion Windows98() { return {true, 0, kPlatformWindows, 4, 10}; }
 inline OsVersion WindowsMe() { return {true, 0, kPlatformWindows, 4, 90}; }
 
+// The ANSI code pages the doubles know: a Western one (every character below
+// U+0100 in one byte) and a double-byte one (ASCII in one byte, the CJK
+// ideographs U+4E00 to U+9FFF in two). Any other character is missing.
+enum class FakeCodePage { kWestern, kDoubleByte };
+
+inline std::optional<std::string> EncodeIn(FakeCodePage codePage, const std::u16string& text) {
+    std::string encoded;
+    for (const char16_t c : text) {
+        if (c < 0x80 || (codePage == FakeCodePage::kWestern && c < 0x100)) {
+            encoded += static_cast<char>(c);
+        } else if (codePage == FakeCodePage::kDoubleByte && c >= 0x4E00 && c <= 0x9FFF) {
+            encoded += static_cast<char>(0x81 + ((c >> 8) & 0x3F));
+            encoded += static_cast<char>(0x40 + (c & 0x3F));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return encoded;
+}
+
 class FakeSystem : public ISystemInfo {
 public:
     OsVersion version = WindowsXp();
+    FakeCodePage codePage = FakeCodePage::kWestern;
+    int codePageConversions = 0;
     std::map<uint32_t, std::string> errorTexts;
     std::optional<std::string> moduleFileName = std::string("C:\\Program Files\\Tavo\\RavelinWiz.exe");
     std::optional<std::string> windowsDirectory = std::string("C:\\WINDOWS");
@@ -76,6 +98,10 @@ public:
     }
     std::optional<std::string> ModuleFileName() override { return moduleFileName; }
     std::optional<std::string> WindowsDirectory() override { return windowsDirectory; }
+    std::optional<std::string> ToAnsiCodePage(const std::u16string& text) override {
+        ++codePageConversions;
+        return EncodeIn(codePage, text);
+    }
 };
 
 struct ProcessCall {
@@ -110,6 +136,15 @@ struct PropertiesWrite {
     std::vector<uint8_t> deviceInfo;
 };
 
+// One wide SetEntryProperties call.
+struct WidePropertiesWrite {
+    std::u16string name;
+    RasEntryV1W entry;
+    uint32_t entrySize;
+};
+
+// Answers the ANSI and the wide calls with the same scripted results; the log
+// names a wide call with a trailing "W".
 class FakePhonebook : public IRasPhonebook {
 public:
     uint32_t validateResult = 0;
@@ -129,6 +164,10 @@ public:
     std::vector<PropertiesWrite> propertyWrites;
     std::vector<RasDialParamsV1> dialParams;
     std::vector<bool> removePasswordFlags;
+    std::vector<std::u16string> wideValidatedNames;
+    std::vector<std::u16string> wideDeletedNames;
+    std::vector<WidePropertiesWrite> widePropertyWrites;
+    std::vector<RasDialParamsV1W> wideDialParams;
 
     uint32_t ValidateEntryName(const std::string& name) override {
         log.push_back("validate");
@@ -174,11 +213,34 @@ public:
         deletedNames.push_back(name);
         return deleteResult;
     }
+
+    uint32_t ValidateEntryName(const std::u16string& name) override {
+        log.push_back("validateW");
+        wideValidatedNames.push_back(name);
+        return validateResult;
+    }
+    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
+                                uint32_t entrySize) override {
+        log.push_back("setW");
+        widePropertyWrites.push_back({name, entry, entrySize});
+        return setPropertiesResult;
+    }
+    uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) override {
+        log.push_back("dialparamsW");
+        wideDialParams.push_back(params);
+        removePasswordFlags.push_back(removePassword);
+        return dialParamsResult;
+    }
+    uint32_t DeleteEntry(const std::u16string& name) override {
+        log.push_back("deleteW");
+        wideDeletedNames.push_back(name);
+        return deleteResult;
+    }
 };
 
 struct ProfileWrite {
     std::string file;
-    std::string section;
+    std::u16string section;
     std::string key;
     std::string value;
 };
@@ -186,8 +248,8 @@ struct ProfileWrite {
 class RecordingProfile : public IProfileWriter {
 public:
     std::vector<ProfileWrite> writes;
-    void WriteString(const std::string& file, const std::string& section, const std::string& key,
-                     const std::string& value) override {
+    void WriteString(const std::string& file, const std::u16string& section,
+                     const std::string& key, const std::string& value) override {
         writes.push_back({file, section, key, value});
     }
 };
