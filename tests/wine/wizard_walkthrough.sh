@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the real RavelinWiz.exe from page 1 to Finish against the simulated phone,
 # driven from another process, in English, German and Simplified Chinese, saving a
-# screenshot of every page; then checks that "restart now" makes the restart call.
+# screenshot of every page; then checks that each page refuses what it cannot go on
+# with and stays, and that "restart now" makes the restart call.
 # Runs inside the Wine bench with a display (scripts/wine-bench --display).
 #
 # usage: wizard_walkthrough.sh <win32 build folder> [screenshot folder] [languages...]
@@ -71,6 +72,46 @@ declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_401
 for language in "${languages[@]}"; do
     run_walkthrough "$language" "${locales[$language]}" "${models[$language]}" "${ids[$language]}"
 done
+
+# The pages refuse what they cannot go on with and stay, in English: with no phone
+# the detection page gives up after its 15 s (message 2025); once the phone is
+# plugged in, Next goes on. No APN: message 2027; no connection name: message 2028.
+# Typed into, the connection-name edit stops at its limit (256 characters), and a
+# name that long is written.
+run_refusals() {
+    local app=$RAVELIN_BENCH/app-refusals locale=en_US.UTF-8
+    stage_app "$build" "$app"
+    control 5 "reset --silent all"
+    control 12 "reset"
+    control 12 hangup
+    (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
+    local wizard=$!
+    local long_name failed=""
+    long_name=$(printf 'N%.0s' $(seq 300))
+    drive_refusals() {
+        LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 "$@" \
+            >/dev/null 2>"$app/drive.err"
+    }
+    drive_refusals next expect-page:2 next 'expect-msgbox:No mobile phone detected' msgbox:ok \
+        expect-page:2 || failed="no phone"
+    control 12 plug
+    [ -n "$failed" ] || drive_refusals next expect-page:3 \
+        text:1016= next 'expect-msgbox:APN field is empty' msgbox:ok expect-page:3 \
+        text:1016=internet next expect-page:4 \
+        text:1022= next 'expect-msgbox:GPRS Dial-up Connection Name field is empty' msgbox:ok \
+        expect-page:4 "type:1022=$long_name" expect-length:1022=256 \
+        next expect-page:5 select-radio:1029 finish expect-closed || failed="refusals"
+    if [ -n "$failed" ]; then
+        fail "$failed: $(cat "$app/drive.err")"
+        # Leave no wizard behind: close any message box, then the sheet.
+        drive_refusals --timeout-ms 2000 msgbox:ok
+        drive_refusals --timeout-ms 10000 cancel expect-closed
+    fi
+    wait "$wizard" || true
+    echo "refusals done"
+}
+
+run_refusals
 
 # "Restart now" (the default choice) must ask Windows to reboot. Under Wine the call
 # only ends this prefix's programs; a relay trace shows that it was made.

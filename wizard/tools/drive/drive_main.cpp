@@ -6,11 +6,14 @@
 // Steps:
 //   next | back | finish | cancel     press the sheet button and wait until the sheet settles
 //   text:<id>=<value>                 set the text of control <id> on the current page
+//   type:<id>=<value>                 type <value> into control <id>, one character at a
+//                                     time, as keys would (so the control's limit applies)
 //   select-radio:<id>                 check radio button <id> and clear the rest of its group
 //   msgbox:ok|cancel|yes|no           close the message box with that button
 //   expect-page:<n>                   the current page is page n (1-based)
 //   expect-msgbox:<text>              a message box with exactly this text is shown
 //   expect-text:<id>=<value>          control <id> on the current page shows exactly <value>
+//   expect-length:<id>=<n>            control <id> on the current page holds exactly n characters
 //   expect-closed                     the sheet has closed
 //   wait:<ms>                         pause
 //   shot:<name>                       print "SHOT <name>" and pause so a screenshot can be taken
@@ -200,6 +203,19 @@ private:
         return page != nullptr ? GetDlgItem(page, _wtoi(id.c_str())) : nullptr;
     }
 
+    // "<id>=<value>": the control <id> on the current page, and the value.
+    HWND NamedControl(const std::wstring& step, const std::wstring& argument,
+                      std::wstring& value) const {
+        const size_t equals = argument.find(L'=');
+        HWND control = equals == std::wstring::npos ? nullptr : Control(argument.substr(0, equals));
+        if (control == nullptr) {
+            Report(step, "no such control on the current page");
+            return nullptr;
+        }
+        value = argument.substr(equals + 1);
+        return control;
+    }
+
     static std::wstring TextOf(HWND window) {
         wchar_t text[1024] = {};
         DWORD_PTR ignored = 0;
@@ -209,28 +225,59 @@ private:
     }
 
     int SetText(const std::wstring& step, const std::wstring& argument) {
-        const size_t equals = argument.find(L'=');
-        HWND control = equals == std::wstring::npos ? nullptr : Control(argument.substr(0, equals));
+        std::wstring value;
+        HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            Report(step, "no such control on the current page");
             return kMismatch;
         }
-        const std::wstring value = argument.substr(equals + 1);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
                             SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
         return kPassed;
     }
 
-    int ExpectText(const std::wstring& step, const std::wstring& argument) {
-        const size_t equals = argument.find(L'=');
-        HWND control = equals == std::wstring::npos ? nullptr : Control(argument.substr(0, equals));
+    // Each character goes to the control as a typed character message, which an
+    // edit accepts only while it is below its text limit.
+    int TypeText(const std::wstring& step, const std::wstring& argument) {
+        std::wstring value;
+        HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            Report(step, "no such control on the current page");
+            return kMismatch;
+        }
+        for (const wchar_t character : value) {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(control, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
+                                &ignored);
+        }
+        return kPassed;
+    }
+
+    int ExpectLength(const std::wstring& step, const std::wstring& argument) {
+        std::wstring value;
+        HWND control = NamedControl(step, argument, value);
+        if (control == nullptr) {
+            return kMismatch;
+        }
+        DWORD_PTR length = 0;
+        if (!Query(control, WM_GETTEXTLENGTH, 0, 0, length)) {
+            Report(step, "the control does not answer");
+            return kMismatch;
+        }
+        if (length != static_cast<DWORD_PTR>(_wtoi(value.c_str()))) {
+            Report(step, "control holds " + std::to_string(length) + " characters");
+            return kMismatch;
+        }
+        return kPassed;
+    }
+
+    int ExpectText(const std::wstring& step, const std::wstring& argument) {
+        std::wstring value;
+        HWND control = NamedControl(step, argument, value);
+        if (control == nullptr) {
             return kMismatch;
         }
         const std::wstring shown = TextOf(control);
-        if (shown != argument.substr(equals + 1)) {
+        if (shown != value) {
             Report(step, "control shows \"" + ToUtf8(shown) + "\"");
             return kMismatch;
         }
@@ -328,11 +375,13 @@ private:
         if (verb == L"finish") return Press(PSBTN_FINISH);
         if (verb == L"cancel") return Press(PSBTN_CANCEL);
         if (verb == L"text") return SetText(step, argument);
+        if (verb == L"type") return TypeText(step, argument);
         if (verb == L"select-radio") return SelectRadio(step, argument);
         if (verb == L"msgbox") return CloseMessageBox(step, argument);
         if (verb == L"expect-page") return ExpectPage(step, argument);
         if (verb == L"expect-msgbox") return ExpectMessageBox(step, argument);
         if (verb == L"expect-text") return ExpectText(step, argument);
+        if (verb == L"expect-length") return ExpectLength(step, argument);
         if (verb == L"expect-closed") return ExpectClosed(step);
         if (verb == L"wait") {
             Sleep(_wtoi(argument.c_str()));
