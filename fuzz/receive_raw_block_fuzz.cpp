@@ -23,6 +23,8 @@
 // is the chunks up to the first that is 3 to 2047 bytes long or is 2048
 // bytes ending in CR LF (or up to the end of the stream), joined, with
 // trailing CR and LF bytes cut, and terminated; no chunk is read after it.
+// A block longer than the listing limit (its closing CR LF aside) gives 20105
+// and nothing, and no chunk is read after the one that passes the limit.
 // Both pass the time-out to every read, a negative one as 0.
 #include <algorithm>
 #include <cstddef>
@@ -218,22 +220,29 @@ void CheckBlock(const Stream& stream) {
     std::string expected;
     size_t reads = 0;
     bool ended = false;
+    bool tooLong = false;
     for (const std::string& chunk : stream.chunks) {
         ++reads;
         expected += chunk;
-        if (EndsBlock(chunk)) {
+        tooLong = expected.size() > kMostListingBytes + 2;
+        if (tooLong || EndsBlock(chunk)) {
             ended = true;
             break;
         }
     }
     if (!ended) ++reads;  // the read that ends the stream
     while (!expected.empty() && (expected.back() == '\r' || expected.back() == '\n')) expected.pop_back();
+    tooLong = tooLong || expected.size() > kMostListingBytes;
 
+    CheckTimeouts(port, reads, stream.timeoutMs);
+    if (tooLong) {
+        FUZZ_CHECK(result == MEXTAL_UNEXPECTED_ANSWER && block == nullptr && length == 0);
+        return;
+    }
     FUZZ_CHECK(result == MEXTAL_OK);
     FUZZ_CHECK(block != nullptr);
     FUZZ_CHECK(length == expected.size());
     FUZZ_CHECK(std::memcmp(block, expected.data(), expected.size()) == 0 && block[length] == '\0');
-    CheckTimeouts(port, reads, stream.timeoutMs);
     FUZZ_CHECK(engine.progress.empty());
     engine.api.FreeRecvMem(&block);
     FUZZ_CHECK(block == nullptr);

@@ -17,8 +17,6 @@ namespace {
 
 // Largest picture a read may announce.
 constexpr uint32_t kMostPictureBytes = 16777216;
-// Largest album or folder listing a handset may announce.
-constexpr uint32_t kMostListingBytes = 1048576;
 // Every picture answer carries one number: a length or the mode.
 constexpr size_t kAnswerNumbers = 1;
 constexpr size_t kAnswerNumber = 0;

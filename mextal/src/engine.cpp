@@ -13,6 +13,9 @@ namespace {
 // Waiting time for the serial link; a negative setting means not waiting at all.
 uint32_t WaitMs(int32_t timeoutMs) { return timeoutMs < 0 ? 0u : static_cast<uint32_t>(timeoutMs); }
 
+// The CR LF that may close a block beyond its largest content.
+constexpr uint32_t kLineEndBytes = 2;
+
 // A block ends with a chunk that is a whole line: at least 3 bytes and shorter
 // than the link's chunk limit, or exactly at the limit and ending in CR LF.
 bool EndsBlock(const char* chunk, uint32_t length) {
@@ -27,6 +30,8 @@ public:
     ~GrowingBlock() { std::free(bytes_); }
     GrowingBlock(const GrowingBlock&) = delete;
     GrowingBlock& operator=(const GrowingBlock&) = delete;
+
+    size_t Size() const { return size_; }
 
     bool Append(const char* bytes, uint32_t length) {
         if (!Reserve(size_ + length)) return false;
@@ -215,9 +220,20 @@ int32_t CHandsetApi::ReceiveBlock(const PortSettings* settings, char** block, ui
     GrowingBlock collected;
     uint32_t chunkLength = 0;
     while (ReceiveChunk(port, timeoutMs, &chunkLength) == LINK_OK) {
-        if (!collected.Append(receiveBuffer_, chunkLength)) break;
+        // A handset that never ends its line would otherwise grow the block
+        // until memory runs out.
+        if (collected.Size() + chunkLength > kMostListingBytes + kLineEndBytes) return MEXTAL_UNEXPECTED_ANSWER;
+        if (!collected.Append(receiveBuffer_, chunkLength)) return MEXTAL_BAD_ARGUMENT;
         if (EndsBlock(receiveBuffer_, chunkLength)) break;
     }
-    *block = collected.Release(length);
+    uint32_t blockLength = 0;
+    char* bytes = collected.Release(&blockLength);
+    if (bytes == nullptr) return MEXTAL_BAD_ARGUMENT;
+    if (blockLength > kMostListingBytes) {
+        std::free(bytes);
+        return MEXTAL_UNEXPECTED_ANSWER;
+    }
+    *block = bytes;
+    *length = blockLength;
     return MEXTAL_OK;
 }

@@ -18,8 +18,6 @@ namespace {
 
 // Largest file content a read may announce and a write may send.
 constexpr uint32_t kMostFileBytes = 16777216;
-// Largest directory listing a handset may announce.
-constexpr uint32_t kMostListingBytes = 1048576;
 
 // Answer fields: "$FSRF", "$FSDIR" and "$FSQA" repeat the kind first, "$FSMISC"
 // the sub-command and then the kind.

@@ -37,6 +37,11 @@ constexpr uint32_t kReceiveBufferBytes = 2048;
 constexpr uint32_t kUploadPieceBytes = 2048;
 // Growth step of the block collected by ReceiveBlock.
 constexpr uint32_t kBlockGrowthBytes = 8192;
+// The largest listing taken from the handset, whether announced before a raw
+// download or collected as a block: listings of a handset's folders, suites
+// and media items stay far below it, and a handset that claims or sends more
+// must not make the library allocate without bound.
+constexpr uint32_t kMostListingBytes = 1048576;
 // Answers read past in a row while waiting for a command's real answer (its
 // echo, handset error lines). A handset sends a few at most; one that repeats
 // them without end must not keep the operation waiting for ever.
@@ -153,6 +158,10 @@ public:
     virtual int32_t ReceivePlainResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
     virtual int32_t ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
                                uint32_t total, int32_t timeoutMs);
+    // Collects chunks until one ends the block and hands the block out without
+    // its trailing CR and LF bytes; a read error ends it early with what came.
+    // A block beyond kMostListingBytes gives 20105, no memory 20002; on failure
+    // nothing is handed out.
     virtual int32_t ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs);
 
     // Time-out for the first answer of a media-centre listing: the model's own

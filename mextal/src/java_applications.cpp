@@ -17,7 +17,6 @@ namespace {
 
 constexpr uint32_t kMostDescriptorBytes = 65536;
 constexpr uint32_t kMostPackageBytes = 16777216;
-constexpr uint32_t kMostListingBytes = 1048576;
 // Each part of a version is one byte, so "MIDP-255.255 CLDC-255.255" and its
 // terminator are the longest version text.
 constexpr uint32_t kMostVersionPart = 255;

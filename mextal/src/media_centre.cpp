@@ -103,7 +103,6 @@ int32_t CHandsetApi::ReceiveListing(const PortSettings* settings, char** text, u
     uint32_t blockLength = 0;
     int32_t result = ReceiveBlock(settings, &block, &blockLength, longTimeoutMs_);
     if (result != MEXTAL_OK) return result;
-    if (block == nullptr) return MEXTAL_BAD_ARGUMENT;  // no memory for the block
     std::string listing;
     bool converted = mextal::FromHandsetText(mextal::TextOf(block, blockLength), listing);
     std::free(block);

@@ -332,6 +332,43 @@ TEST(ReceiveBlock, GrowsPastSeveralSteps) {
     h.api.FreeRecvMem(&block);
 }
 
+struct BoundCase {
+    const char* name;
+    Strings chunks;
+    int32_t result;
+    uint32_t length;
+    size_t mostReads;
+};
+
+// A block may hold a listing of the largest size and its line end, no more; a
+// handset that never ends its line is cut off as soon as the block passes it.
+TEST(ReceiveBlock, RefusesBlocksBeyondTheListingLimit) {
+    const std::string full(kReceiveBufferBytes, 'x');
+    const size_t fullChunks = kMostListingBytes / kReceiveBufferBytes;
+    // Two bytes alone do not end a block, so the last piece may be a full one.
+    Strings atLimit(fullChunks - 1, full);
+    atLimit.push_back("xx");
+    atLimit.push_back(std::string(kReceiveBufferBytes - 2, 'x') + "\r\n");
+    Strings overLimit(fullChunks, full);
+    overLimit.push_back("y\r\n");
+    const std::vector<BoundCase> cases = {
+        {"AtLimit", atLimit, MEXTAL_OK, kMostListingBytes, fullChunks + 1},
+        {"OneByteOver", overLimit, MEXTAL_UNEXPECTED_ANSWER, 0, fullChunks + 1},
+        {"NeverEndingLine", Strings(2 * fullChunks, full), MEXTAL_UNEXPECTED_ANSWER, 0, fullChunks + 1},
+    };
+    for (const BoundCase& c : cases) {
+        HandsetHarness h;
+        h.port.Queue(c.chunks);
+        char* block = nullptr;
+        uint32_t length = 99;
+        EXPECT_EQ(c.result, h.api.ReceiveBlock(&h.settings, &block, &length, 60000)) << c.name;
+        EXPECT_EQ(c.length, length) << c.name;
+        EXPECT_EQ(c.result != MEXTAL_OK, block == nullptr) << c.name;
+        EXPECT_LE(h.port.readTimeouts.size(), c.mostReads) << c.name;
+        h.api.FreeRecvMem(&block);
+    }
+}
+
 TEST(ReceiveBlock, MissingOutputsOrPort) {
     HandsetHarness h;
     char* block = nullptr;

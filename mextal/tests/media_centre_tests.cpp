@@ -206,6 +206,10 @@ TEST_F(MediaCentre, FailuresGiveTheirCodeAndHandOutNothing) {
     const std::string listed = Info("$QKMCL: 3,\"a b.mid\"");
     const std::string named = Info("$QKMCPI: 0,2,255,\"a b.mid\",42");
     const std::string path = Info("$QKMCPI: 1,2,42,7,\"x\"");
+    // Full chunks without a line end, twice the largest listing, then OK.
+    Strings endlessListing{listed, kOk};
+    endlessListing.resize(2 + 2 * kMostListingBytes / kReceiveBufferBytes, std::string(kReceiveBufferBytes, 'x'));
+    endlessListing.push_back(kOk);
     const std::vector<FailureCase> cases = {
         {"ListRefused", Op::List, {kError}, MEXTAL_HANDSET_ERROR},
         {"ListOkOnly", Op::List, {kOk}, MEXTAL_UNEXPECTED_ANSWER},
@@ -215,6 +219,7 @@ TEST_F(MediaCentre, FailuresGiveTheirCodeAndHandOutNothing) {
         {"ListAnswerRefused", Op::List, {listed, kError}, MEXTAL_HANDSET_ERROR},
         {"ListingRefused", Op::List, {listed, kOk, "a.mid\r\n", kError}, MEXTAL_HANDSET_ERROR},
         {"ListingUnfinished", Op::List, {listed, kOk, "a.mid\r\n"}, LINK_TIMEOUT},
+        {"ListingNeverEnds", Op::List, endlessListing, MEXTAL_UNEXPECTED_ANSWER},
         {"ListingNotLocal", Op::List, {listed, kOk, std::string(kUtf8WithoutLocalForm) + "\r\n", kOk},
          MEXTAL_UNEXPECTED_ANSWER},
         {"ReadRefused", Op::Read, {kError}, MEXTAL_HANDSET_ERROR},
