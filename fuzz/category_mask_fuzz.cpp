@@ -3,10 +3,12 @@
 //
 // Checked against a decoding that keeps every number as its decimal digits, so
 // numbers of any length are compared and reduced modulo 32 exactly: "," or ")"
-// ends an item and sets its bit; "-" or "~" after a number opens a range that
-// sets every bit from its first to its second number (nothing when the second
-// is smaller, only the first when the second is missing); other characters
-// are ignored. The result is false exactly when no item held a number.
+// ends an item and sets its bit; "-" or "~" after a number ends it and opens a
+// range that sets every bit from its first to its second number (nothing when
+// the second is smaller, only the first when the second is missing); a mark
+// before an item's first number is ignored; other characters are ignored. The
+// result is false, with mask 0, exactly when no item held a number or an item
+// held a second range mark.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -78,9 +80,13 @@ bool ExpectedMask(std::string_view group, uint32_t& mask) {
     Decimal first;
     Decimal current;
     for (char c : group) {
+        const bool rangeMark = c == '-' || c == '~';
         if (c >= '0' && c <= '9') {
             current.Append(c);
-        } else if ((c == '-' || c == '~') && current.Present() && !inRange) {
+        } else if (rangeMark && inRange) {
+            mask = 0;
+            return false;
+        } else if (rangeMark && current.Present()) {
             first = current;
             current = Decimal();
             inRange = true;

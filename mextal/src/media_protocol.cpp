@@ -111,15 +111,58 @@ uint32_t RangeBits(const GroupNumber& first, const GroupNumber& last) {
     return ~uint32_t{0};
 }
 
-// The group of a category query: "(" at the start, up to the first ")", and
-// nothing but blanks after it.
+// One item of a category group: a number, or two numbers joined by a range
+// mark. A range mark always ends the number before it.
+class GroupItem {
+public:
+    void AddDigit(int digit) { (ranged_ ? last_ : first_).AddDigit(digit); }
+
+    // A mark before the item's first number stands between no two numbers and
+    // is ignored. False for a second mark: "1-2-3" names no one range.
+    bool MarkRange() {
+        if (!first_.Present()) return true;
+        if (ranged_) return false;
+        ranged_ = true;
+        return true;
+    }
+
+    bool HasNumber() const { return first_.Present(); }
+
+    // A range without its second number stands for its first one.
+    uint32_t Bits() const {
+        if (!first_.Present()) return 0;
+        if (ranged_ && last_.Present()) return RangeBits(first_, last_);
+        return uint32_t{1} << first_.Bit();
+    }
+
+private:
+    GroupNumber first_;
+    GroupNumber last_;
+    bool ranged_ = false;
+};
+
+// The index of the ")" that closes the "(" at `open`, or npos.
+size_t MatchingClose(std::string_view text, size_t open) {
+    size_t depth = 0;
+    for (size_t i = open; i < text.size(); ++i) {
+        if (text[i] == '(') ++depth;
+        if (text[i] == ')' && --depth == 0) return i;
+    }
+    return std::string_view::npos;
+}
+
+// The group of a category query: from the first "(" to the ")" that matches
+// it, wherever it stands. Text around the group is ignored up to the comma
+// that follows it; anything but blanks after that comma is refused.
 bool CutCategoryGroup(std::string_view text, std::string_view& group) {
-    text = mextal::TrimSpaces(text);
-    size_t close = text.find(')');
-    if (text.empty() || text.front() != '(' || close == std::string_view::npos) return false;
-    if (!mextal::TrimSpaces(text.substr(close + 1)).empty()) return false;
-    group = text.substr(0, close + 1);
-    return true;
+    size_t open = text.find('(');
+    if (open == std::string_view::npos) return false;
+    size_t close = MatchingClose(text, open);
+    if (close == std::string_view::npos) return false;
+    group = text.substr(open, close - open + 1);
+    std::string_view after = text.substr(close + 1);
+    size_t comma = after.find(',');
+    return comma == std::string_view::npos || mextal::TrimSpaces(after.substr(comma + 1)).empty();
 }
 
 int32_t ParseListForm(std::string_view text, MediaListFields& fields) {
@@ -215,28 +258,19 @@ int32_t ParseMediaIdAnswer(std::string_view text, AtResponse* response) {
 bool DecodeCategoryMask(std::string_view group, uint32_t& mask) {
     mask = 0;
     bool anyNumber = false;
-    bool inRange = false;
-    GroupNumber first;
-    GroupNumber current;
+    GroupItem item;
     for (char c : group) {
         if (c >= '0' && c <= '9') {
-            current.AddDigit(c - '0');
-        } else if ((c == '-' || c == '~') && current.Present() && !inRange) {
-            first = current;
-            current = GroupNumber();
-            inRange = true;
-        } else if (c == ',' || c == ')') {
-            // A range without its second number stands for its first one.
-            if (inRange && current.Present()) {
-                mask |= RangeBits(first, current);
-            } else if (inRange) {
-                mask |= uint32_t{1} << first.Bit();
-            } else if (current.Present()) {
-                mask |= uint32_t{1} << current.Bit();
+            item.AddDigit(c - '0');
+        } else if (c == '-' || c == '~') {
+            if (!item.MarkRange()) {
+                mask = 0;
+                return false;
             }
-            anyNumber = anyNumber || inRange || current.Present();
-            current = GroupNumber();
-            inRange = false;
+        } else if (c == ',' || c == ')') {
+            mask |= item.Bits();
+            anyNumber = anyNumber || item.HasNumber();
+            item = GroupItem();
         }
     }
     return anyNumber;

@@ -23,8 +23,11 @@ int32_t ParseMediaReadAnswer(std::string_view text, AtResponse* response);
 int32_t ParseMediaIdAnswer(std::string_view text, AtResponse* response);
 
 // Decodes a category group such as "(0-2,5)" or "(0~2,5)" into a mask of 32
-// bits: bit n stands for category n modulo 32; "-" and "~" join the numbers on
-// either side into a range (nothing when the second is smaller, every bit when
-// it spans 32 or more); characters other than digits, "-", "~", "," and ")" are
-// ignored. False when the group holds no number at all.
+// bits: bit n stands for category n modulo 32; "," and ")" end an item; "-" and
+// "~" end the number before them and join it with the next into a range
+// (nothing when the second is smaller, every bit when it spans 32 or more, the
+// first alone when no second follows); a mark before an item's first number is
+// ignored; characters other than digits, "-", "~", "," and ")" are ignored.
+// False, with a mask of 0, when the group holds no number at all or an item
+// holds a second range mark ("1-2-3").
 bool DecodeCategoryMask(std::string_view group, uint32_t& mask);

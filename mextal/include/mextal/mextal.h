@@ -111,11 +111,14 @@ MEXTAL_API int32_t MEXTAL_CALL WriteCalGroupPath(const PortSettings* settings, i
 // ANSI code page on Windows, the LC_CTYPE locale's character set elsewhere) and
 // travel to the handset in UTF-8; a name that cannot be converted, or that holds
 // a double quote, CR or LF, is refused with 20002 before anything is sent.
-// ListMediaCenter's length counts the terminator. ReadMediaCenter takes items of
-// at most 64 MiB (a larger or negative announced length gives 20105); two bytes
-// that follow the content stay in the buffer. GetMediaCenterPath writes at most
-// 387 bytes (386 characters and the terminator) to `name`; a longer name gives
-// 20105. On failure the buffers are null, lengths 0 and the name empty.
+// ListMediaCenter's length counts the terminator; a listing of more than 1 MiB
+// gives 20105. ReadMediaCenter takes items of at most 64 MiB (a larger or
+// negative announced length gives 20105); two bytes that follow the content
+// stay in the buffer. GetMediaCenterPath writes at most 387 bytes (386
+// characters and the terminator) to `name`: an answer whose name holds more
+// than 386 bytes is refused by the answer parser with 4102, and a name that
+// grows beyond 386 bytes in the local code page gives 20105. On failure the
+// buffers are null, lengths 0 and the name empty.
 MEXTAL_API int32_t MEXTAL_CALL ListMediaCenter(const PortSettings* settings, int32_t category, const char* name,
                                                char** text, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind,
