@@ -1,5 +1,7 @@
 #include "property_page_win32.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 
 #include "text_win32.h"
@@ -25,23 +27,8 @@ void DeleteGdiObject(Handle& handle) {
 }
 
 // A themed tool-tip draws in the theme's colours and ignores the colour
-// messages, so the tips leave the theme first. Themes come only with version 6
-// of the common controls, whose themed windows load the theme library when
-// they are created; where it is not loaded (no visual styles, or a system from
-// before themes) there is nothing to leave. Looking the call up instead of
-// importing it keeps the program starting on systems without that library.
-void LeaveVisualStyle(HWND window) {
-    HMODULE themes = GetModuleHandleW(L"uxtheme.dll");
-    if (themes == nullptr) {
-        return;
-    }
-    using SetWindowThemeCall = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    const auto setWindowTheme = reinterpret_cast<SetWindowThemeCall>(
-        reinterpret_cast<void (*)()>(GetProcAddress(themes, "SetWindowTheme")));
-    if (setWindowTheme != nullptr) {
-        setWindowTheme(window, L"", L"");
-    }
-}
+// messages, so the tips leave the theme first.
+void LeaveVisualStyle(HWND window) { SetWindowTheme(window, L"", L""); }
 
 bool Contains(const std::vector<HWND>& windows, HWND window) {
     return std::find(windows.begin(), windows.end(), window) != windows.end();
