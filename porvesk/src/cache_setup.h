@@ -22,6 +22,8 @@ public:
                                     const char* name, uint8_t** data, uint32_t* length) = 0;
     // Frees a buffer that one of the reads handed out; takes the pointer's address.
     virtual int32_t FreeRecvMem(uint8_t** pointer) = 0;
+    // Asks the handset on the port for its IMEI.
+    virtual int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) = 0;
 };
 
 // The handset the cache talks to.

@@ -2,11 +2,12 @@
 // checks every few seconds that the same handset (same IMEI) is still there.
 #include "porvesk/porvesk.h"
 
-
 #include "detector_state.h"
 #include "mextal/mextal.h"
 
+using porvesk::DetectorRun;
 using porvesk::DetectorState;
+using porvesk::LockResult;
 using porvesk::Wake;
 
 namespace {
@@ -18,34 +19,73 @@ constexpr int32_t kFirstPortAttempts = 4;
 constexpr int32_t kLaterPortAttempts = 1;
 constexpr uint32_t kHandsetTextSize = 128;
 
+// Gives the handset lock back when a check is over, also when it ends in a fault.
+class CheckHold {
+public:
+    explicit CheckHold(porvesk::NamedMutex* held) : held_(held) {}
+    ~CheckHold() {
+        if (held_ != nullptr) held_->Release();
+    }
+    CheckHold(const CheckHold&) = delete;
+    CheckHold& operator=(const CheckHold&) = delete;
+
+private:
+    porvesk::NamedMutex* held_;
+};
+
 }  // namespace
 
-void CConDetect::ConDetectThreadCallBack(void* detector) {
-    try {
-        static_cast<CConDetect*>(detector)->ConDetectThreadProc();
-    } catch (...) {
-        // Out of memory: the thread ends; nothing may escape a thread.
-    }
-}
+namespace porvesk {
 
-void CConDetect::ConDetectThreadProc() {
-    DetectorState& s = *state_;
+// What the detector thread carries from one connection to the next.
+struct DetectorRun {
     PortSettings settings{SERLOX_NO_PORT, kProbeBaudRate, 0};
     bool firstPass = true;
+    // settings.port was opened by this thread and is not closed yet.
+    bool portOpen = false;
+};
+
+}  // namespace porvesk
+
+void CConDetect::ConDetectThreadCallBack(void* detector) { static_cast<CConDetect*>(detector)->ConDetectThreadProc(); }
+
+void CConDetect::ConDetectThreadProc() {
+    DetectorRun run;
     for (;;) {
-        if (!ScanUntilConnected(settings, firstPass)) return;
-        if (s.signals.Stopped()) break;
-        ReportConnected(settings);
-        if (!WatchConnection(settings)) break;
-        s.link->ClosePort(static_cast<SerloxIDTag>(settings.port));
-        SendConnectionMessage(WM_CONDETECT_DISCONNECTED);
+        try {
+            if (!FollowOneConnection(run)) break;
+        } catch (...) {
+            // No exception may end the thread: the handset counts as lost, and
+            // scanning starts again.
+            RecoverFromFault(run);
+        }
     }
     // Stopped while a handset was connected: give its port back quietly.
-    s.link->ClosePort(static_cast<SerloxIDTag>(settings.port));
-    s.connected = false;
+    ClosePortOf(run);
+    state_->connected = false;
 }
 
-bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
+bool CConDetect::FollowOneConnection(DetectorRun& run) {
+    DetectorState& s = *state_;
+    if (!ScanUntilConnected(run) || s.signals.Stopped()) return false;
+    ReportConnected(run);
+    if (!WatchConnection(run.settings)) return false;
+    ClosePortOf(run);
+    SendConnectionMessage(WM_CONDETECT_DISCONNECTED);
+    return true;
+}
+
+void CConDetect::RecoverFromFault(DetectorRun& run) {
+    DetectorState& s = *state_;
+    try {
+        ClosePortOf(run);
+        if (s.connected.exchange(false)) SendConnectionMessage(WM_CONDETECT_DISCONNECTED);
+    } catch (...) {
+        // The window learns of the loss from the status alone.
+    }
+}
+
+bool CConDetect::ScanUntilConnected(DetectorRun& run) {
     DetectorState& s = *state_;
     bool found = false;
     while (!found) {
@@ -56,8 +96,8 @@ bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
             s.signals.ResetRescan();
         }
         GetSysSerloxList();
-        if (firstPass) {
-            firstPass = false;
+        if (run.firstPass) {
+            run.firstPass = false;
             MoveLastCommportToHead();
         }
         if (s.currentPort != SERLOX_NO_PORT) MoveSerloxtoHead(s.currentPort);
@@ -65,7 +105,7 @@ bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
         GetSerloxListCopy(ports);
         int32_t attempts = kFirstPortAttempts;
         for (SerloxIDTag port : ports) {
-            found = ProbePort(settings, port, attempts);
+            found = ProbePort(run, port, attempts);
             if (found) break;
             attempts = kLaterPortAttempts;
             wake = s.signals.WaitForRescan(s.timings.betweenPortsWaitMs);
@@ -77,13 +117,14 @@ bool CConDetect::ScanUntilConnected(PortSettings& settings, bool& firstPass) {
     return true;
 }
 
-bool CConDetect::ProbePort(PortSettings& settings, SerloxIDTag port, int32_t attempts) {
+bool CConDetect::ProbePort(DetectorRun& run, SerloxIDTag port, int32_t attempts) {
     DetectorState& s = *state_;
-    settings.port = static_cast<uint32_t>(port);
-    if (s.link->OpenPort(settings) != LINK_OK) return false;
+    run.settings.port = static_cast<uint32_t>(port);
+    if (s.link->OpenPort(run.settings) != LINK_OK) return false;
+    run.portOpen = true;
     char model[kHandsetTextSize] = {};
     char imei[kHandsetTextSize] = {};
-    int32_t result = s.link->DetectHandSetModel(settings, attempts, s.timings.answerTimeoutMs, model,
+    int32_t result = s.link->DetectHandSetModel(run.settings, attempts, s.timings.answerTimeoutMs, model,
                                                 kHandsetTextSize, imei, kHandsetTextSize);
     model[kHandsetTextSize - 1] = '\0';
     imei[kHandsetTextSize - 1] = '\0';
@@ -93,14 +134,19 @@ bool CConDetect::ProbePort(PortSettings& settings, SerloxIDTag port, int32_t att
     }
     // Also when the IMEI was refused: a port left open would answer "already
     // open" to every later probe and never be tried again.
-    s.link->ClosePort(port);
+    ClosePortOf(run);
     return false;
 }
 
-void CConDetect::ReportConnected(PortSettings& settings) {
+void CConDetect::ClosePortOf(DetectorRun& run) {
+    if (!run.portOpen) return;
+    run.portOpen = false;
+    state_->link->ClosePort(static_cast<SerloxIDTag>(run.settings.port));
+}
+
+void CConDetect::ReportConnected(DetectorRun& run) {
     DetectorState& s = *state_;
-    s.link->SetMsFlowControl(settings, porvesk::FlowControlSelector(s.link->GetFlowControlIndex()));
-    settings.port = static_cast<uint32_t>(s.currentPort.load());
+    s.link->SetMsFlowControl(run.settings, porvesk::FlowControlSelector(s.link->GetFlowControlIndex()));
     // Set only now: the flow-control exchange runs without the handset lock, and
     // the media-centre cache of this process starts its exchanges once it sees
     // the handset connected. The handset library takes one call at a time.
@@ -112,20 +158,38 @@ bool CConDetect::WatchConnection(const PortSettings& settings) {
     DetectorState& s = *state_;
     while (s.connected) {
         if (s.signals.WaitForCheck(s.timings.aliveWaitMs) == Wake::kStopped) return false;
-        if (s.handsetMutex == nullptr) continue;
-        // Another component talking to the handset holds the lock: the
-        // connection counts as alive for this cycle.
-        if (s.handsetMutex->Wait(s.timings.handsetMutexWaitMs) != porvesk::LockResult::kAcquired) continue;
-        if (!HandsetStillThere(settings)) s.connected = false;
-        s.handsetMutex->Release();
+        CheckConnection(settings);
     }
     return true;
+}
+
+// Only a time-out skips a check: another component is talking to the handset and
+// the connection counts as alive for this cycle. A lock that cannot be made or
+// waited for must not make a lost handset count as connected for ever, so the
+// check then goes ahead without it.
+void CConDetect::CheckConnection(const PortSettings& settings) {
+    DetectorState& s = *state_;
+    LockResult locked = TakeHandsetMutexForCheck();
+    if (locked == LockResult::kTimedOut) return;
+    CheckHold hold(locked == LockResult::kAcquired ? s.handsetMutex.get() : nullptr);
+    if (!HandsetStillThere(settings)) s.connected = false;
+}
+
+// A lock that could not be made, or whose wait failed, is made afresh for the
+// next check.
+LockResult CConDetect::TakeHandsetMutexForCheck() {
+    DetectorState& s = *state_;
+    if (s.handsetMutex == nullptr) s.handsetMutex = s.platform->CreateNamedMutex(porvesk::kHandsetMutexName);
+    if (s.handsetMutex == nullptr) return LockResult::kFailed;
+    LockResult locked = s.handsetMutex->Wait(s.timings.handsetMutexWaitMs);
+    if (locked == LockResult::kFailed) s.handsetMutex.reset();
+    return locked;
 }
 
 bool CConDetect::HandsetStillThere(const PortSettings& settings) {
     DetectorState& s = *state_;
     char imei[kHandsetTextSize] = {};
-    if (state_->link->QueryImei(settings, imei, kHandsetTextSize) != MEXTAL_OK) return false;
+    if (s.link->QueryImei(settings, imei, kHandsetTextSize) != MEXTAL_OK) return false;
     imei[kHandsetTextSize - 1] = '\0';
     std::lock_guard<std::mutex> hold(s.textLock);
     return GetImeiFrmImeiStr(imei) == s.imei;

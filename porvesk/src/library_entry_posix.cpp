@@ -1,6 +1,6 @@
 // Library load and unload: the detector and the cache live as long as the shared
-// object. The detector's destructor stops its thread and waits for it, also at
-// process exit.
+// object. The unload stops the detector thread and waits for it before either is
+// destroyed, also at process exit.
 #include <cstdlib>
 
 #include "library_objects.h"

@@ -8,8 +8,8 @@ namespace porvesk {
 // False when either object could not be made (the library then fails to load);
 // nothing is left behind then.
 bool CreateLibraryObjects();
-// Destroys the cache, then stops the detector thread, waits for it and destroys
-// the detector.
+// Stops the detector thread and waits for it, then destroys the cache and the
+// detector.
 void DestroyLibraryObjects();
 // At process exit the detector thread is already gone without a trace and
 // nothing may be waited for: only the last port is saved.

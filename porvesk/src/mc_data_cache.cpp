@@ -21,6 +21,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kBaudRate = 115200;
+constexpr uint32_t kImeiBufferSize = 128;
 constexpr uint32_t kFileReserved = 0;
 constexpr int32_t kMediaCenterReserved = 0;
 // Files are known by kind and path alone.
@@ -115,6 +116,7 @@ struct CacheState {
     bool TakeKept(const ItemKey& key, const uint8_t** data, uint32_t* length);
     int32_t Keep(const ItemKey& key, uint8_t* bytes, uint32_t size, const uint8_t** data, uint32_t* length);
     int32_t LockHandset(Clock::time_point deadline);
+    int32_t ConfirmHandset(const std::string& imei, SerloxIDTag& port);
     int32_t Exchange(ItemRoute route, SerloxIDTag port, const ItemKey& key, uint8_t** bytes, uint32_t* size);
     void Free(uint8_t* bytes);
 
@@ -170,6 +172,21 @@ int32_t CacheState::LockHandset(Clock::time_point deadline) {
         default:
             return MCCACHE_LOCK_FAILED;
     }
+}
+
+// Under the handset lock: the handset the fetch was asked for may have been
+// lost, or replaced by another one, while the fetch waited. It must still be the
+// one the detector reports, and say so itself, before bytes are read that will be
+// kept under its IMEI. The port is the one reported now.
+int32_t CacheState::ConfirmHandset(const std::string& imei, SerloxIDTag& port) {
+    std::string reportedImei;
+    if (!handset->Current(port, reportedImei) || reportedImei != imei) return MCCACHE_NOT_CONNECTED;
+    const PortSettings settings{static_cast<uint32_t>(port), kBaudRate, 0};
+    char answer[kImeiBufferSize] = {};
+    const int32_t result = link->QueryImei(settings, answer, kImeiBufferSize);
+    if (result != MEXTAL_OK) return result;
+    answer[kImeiBufferSize - 1] = '\0';
+    return imei == answer ? MCCACHE_OK : MCCACHE_NOT_CONNECTED;
 }
 
 int32_t CacheState::Exchange(ItemRoute route, SerloxIDTag port, const ItemKey& key, uint8_t** bytes,
@@ -238,7 +255,8 @@ int32_t CMCDataCache::FetchItem(MediaCenterItemTypeTag kind, int32_t category, c
     int32_t result;
     {
         porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(*s.handsetMutex);
-        result = s.Exchange(route, port, key, &bytes, &size);
+        result = s.ConfirmHandset(key.imei, port);
+        if (result == MCCACHE_OK) result = s.Exchange(route, port, key, &bytes, &size);
     }
     if (result != MEXTAL_OK) {
         s.Free(bytes);

@@ -10,6 +10,10 @@
 #include "port_order.h"
 #include "porvesk/porvesk.h"
 
+#if !defined(_WIN32)
+#include <sys/types.h>
+#endif
+
 namespace porvesk {
 
 // The system-wide lock held by whoever exchanges commands with a connected handset.
@@ -58,6 +62,16 @@ std::shared_ptr<DetectorPlatform> MakeSystemPlatform();
 #if !defined(_WIN32)
 // The file store in `folder`.
 std::shared_ptr<DetectorPlatform> MakeFileStorePlatform(const std::string& folder);
+
+// Whether a store folder may be used. The port list, the last port and the named
+// locks all lie in it, so it must be the user's own folder, closed to everyone
+// else; the store refuses every operation on any other.
+enum class StoreFolderState { kUsable, kMissing, kNotAFolder, kOtherOwner, kOpenToOthers, kUnreadable };
+// The state of `folder` for the user `owner`; a symbolic link is not a folder.
+StoreFolderState CheckStoreFolder(const std::string& folder, uid_t owner);
+// "porvesk" in the user's runtime folder when there is one (an absolute path),
+// else "/tmp/porvesk-<user>".
+std::string DefaultStoreFolder(const char* runtimeFolder, uid_t user);
 #endif
 
 // Keeps the module holding the detector loaded until the process ends, so that a

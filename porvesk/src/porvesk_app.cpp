@@ -25,6 +25,9 @@ bool CreateLibraryObjects() {
 }
 
 void DestroyLibraryObjects() {
+    // The detector thread may be in a connection handler that uses the cache:
+    // it ends before anything it can reach is destroyed.
+    if (g_detector != nullptr) g_detector->StopDetect();
     delete g_cache;
     g_cache = nullptr;
     delete g_detector;

@@ -1,5 +1,5 @@
 // The cache's collaborators in the library: the handset command library's read
-// exports and the library's detector.
+// and IMEI exports and the library's detector.
 #include "cache_setup.h"
 
 namespace porvesk {
@@ -18,6 +18,10 @@ public:
     }
 
     int32_t FreeRecvMem(uint8_t** pointer) override { return ::FreeRecvMem(pointer); }
+
+    int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) override {
+        return ::QueryImei(&settings, imei, size);
+    }
 };
 
 class DetectorConnection : public HandsetConnection {

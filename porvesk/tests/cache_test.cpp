@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -112,8 +113,8 @@ protected:
         return data;
     }
 
-    std::shared_ptr<FakeItemLink> link_ = std::make_shared<FakeItemLink>();
     std::shared_ptr<FakeConnection> handset_ = std::make_shared<FakeConnection>();
+    std::shared_ptr<FakeItemLink> link_ = std::make_shared<FakeItemLink>(handset_);
     std::shared_ptr<DetectorPlatform> platform_;
     std::unique_ptr<CMCDataCache> cache_;
     std::string folder_;
@@ -131,7 +132,7 @@ TEST_F(CacheTest, Fetch_EachKindReachesItsExportWithPortSettingsAndArguments) {
                           Case{4, 2, "/Themes/Default.thm", "file 5,115200,0 4 /Themes/Default.thm 0"},
                           Case{255, 3, "Ring1", "mc 5,115200,0 3 255 0 Ring1"}}) {
         SCOPED_TRACE(c.call);
-        link_ = std::make_shared<FakeItemLink>();
+        link_ = std::make_shared<FakeItemLink>(handset_);
         link_->Answer(MEXTAL_OK, std::string("bytes\0of ", 9) + c.name);
         Build();
         const uint8_t* data = nullptr;
@@ -217,6 +218,76 @@ TEST_F(CacheTest, Fetch_HandsetLockHeldElsewhere_FailsBusyWithoutExchange) {
     EXPECT_NE(FetchOk(kMediaCenter, 1, "Ring1"), nullptr);
 }
 
+TEST_F(CacheTest, Fetch_ConfirmsHandsetUnderTheLockBeforeTheRead) {
+    std::vector<std::string> order;
+    std::vector<LockResult> lockDuringQuery;
+    link_->OnImeiQuery([&] {
+        order.push_back("imei");
+        lockDuringQuery.push_back(TryLockElsewhere(*platform_));
+    });
+    link_->OnExchange([&] { order.push_back("read"); });
+
+    EXPECT_NE(FetchOk(kMediaCenter, 3, "Ring1"), nullptr);
+
+    EXPECT_EQ(order, (std::vector<std::string>{"imei", "read"}));
+    EXPECT_EQ(lockDuringQuery, std::vector<LockResult>{LockResult::kTimedOut});
+    EXPECT_EQ(link_->ImeiQueries(), std::vector<std::string>{"5,115200,0"});
+}
+
+TEST_F(CacheTest, Fetch_HandsetChangedWhileWaitingForTheLock_ReadsNothing) {
+    constexpr SerloxIDTag kOtherPort = static_cast<SerloxIDTag>(9);
+    struct Case {
+        const char* what;
+        std::function<void(FakeConnection&, FakeItemLink&)> change;
+        int32_t result;
+        size_t imeiQueries;
+        const char* readOn;  // the settings of the read, null for none
+    };
+    const Case cases[] = {
+        {"nothing changes", [](FakeConnection&, FakeItemLink&) {}, MCCACHE_OK, 1, "5,115200,0"},
+        {"detector's check finds it gone", [](FakeConnection& h, FakeItemLink&) { h.Disconnect(); },
+         MCCACHE_NOT_CONNECTED, 0, nullptr},
+        {"detector found another handset",
+         [](FakeConnection& h, FakeItemLink&) { h.Connect(kPort, kOtherImei); }, MCCACHE_NOT_CONNECTED, 0, nullptr},
+        {"another handset not noticed yet",
+         [](FakeConnection& h, FakeItemLink&) { h.SwapHandsetUnnoticed(kOtherImei); }, MCCACHE_NOT_CONNECTED, 1,
+         nullptr},
+        {"handset does not answer", [](FakeConnection&, FakeItemLink& l) { l.FailImeiQueries(LINK_TIMEOUT); },
+         LINK_TIMEOUT, 1, nullptr},
+        {"same handset found on another port",
+         [](FakeConnection& h, FakeItemLink&) { h.Connect(kOtherPort, kImei); }, MCCACHE_OK, 1, "9,115200,0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        handset_ = std::make_shared<FakeConnection>();
+        handset_->Connect(kPort, kImei);
+        link_ = std::make_shared<FakeItemLink>(handset_);
+        Build(kCacheHandsetMutexWaitMs);
+        std::future<int32_t> fetched;
+        {
+            LockHeldElsewhere other(*platform_);
+            ASSERT_TRUE(other.Held());
+            fetched = std::async(std::launch::async, [&] {
+                const uint8_t* data = nullptr;
+                uint32_t length = 0;
+                return cache_->Fetch(kMediaCenter, 3, "Ring1", &data, &length);
+            });
+            // The fetch has seen the handset connected and now waits for the lock.
+            while (handset_->Queries() == 0) std::this_thread::sleep_for(1ms);
+            c.change(*handset_, *link_);
+        }
+
+        EXPECT_EQ(fetched.get(), c.result);
+        EXPECT_EQ(link_->ImeiQueries().size(), c.imeiQueries);
+        const std::vector<std::string> reads = link_->Calls();
+        if (c.readOn == nullptr) {
+            EXPECT_TRUE(reads.empty());
+        } else {
+            EXPECT_EQ(reads, std::vector<std::string>{std::string("mc ") + c.readOn + " 3 255 0 Ring1"});
+        }
+    }
+}
+
 // A platform on which the named lock cannot be made.
 class NoLockPlatform : public FakePlatform {
 public:
@@ -249,7 +320,7 @@ TEST_F(CacheTest, Fetch_KeptItem_IsHandedOutAgainWithoutExchange) {
                           Case{"file of that name", 0, 3, "Ring1", kImei, true},
                           Case{"other handset", 255, 3, "Ring1", kOtherImei, true}}) {
         SCOPED_TRACE(c.what);
-        link_ = std::make_shared<FakeItemLink>();
+        link_ = std::make_shared<FakeItemLink>(handset_);
         handset_->Connect(kPort, kImei);
         Build();
         const uint8_t* first = FetchOk(kMediaCenter, 3, "Ring1");
@@ -317,7 +388,7 @@ TEST_F(CacheTest, Fetch_FailedRead_PassesCodeThroughFreesAnyBufferAndKeepsNothin
                           Case{LINK_TIMEOUT, false, LINK_TIMEOUT}, Case{-8, false, -8},
                           Case{MEXTAL_OK, false, MCCACHE_NO_CONTENT}}) {
         SCOPED_TRACE(c.answer);
-        link_ = std::make_shared<FakeItemLink>();
+        link_ = std::make_shared<FakeItemLink>(handset_);
         link_->Answer(c.answer, "partial", c.handsOutBuffer);
         Build();
         const uint8_t* data = nullptr;

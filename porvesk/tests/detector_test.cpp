@@ -4,9 +4,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "detector_setup.h"
 #include "fake_handset.h"
@@ -175,7 +179,8 @@ TEST_F(DetectorTest, EmptyImei_IsNotAcceptedAndPortIsClosedAndProbedAgain) {
 }
 
 TEST_F(DetectorTest, ImeiChange_ClosesPortSendsDisconnectedAndFindsNewHandsetThere) {
-    UsePorts({StringValue("\\Device\\Serial0", "COM1"), StringValue("\\Device\\USBSER000", "COM5")});
+    // Probing order 9, 5: the lost port is not the first one by nature.
+    UsePorts({StringValue("\\Device\\USBSER000", "COM5"), StringValue("\\Device\\USBSER001", "COM9")});
     link_->PutPhone(5, Phone("T-100", "AAA"));
     std::atomic<bool> portClosedAtDisconnect{false};
     platform_->OnMessage([&](uint32_t message) {
@@ -196,6 +201,7 @@ TEST_F(DetectorTest, ImeiChange_ClosesPortSendsDisconnectedAndFindsNewHandsetThe
     CallLog calls = link_->Calls();
     size_t closed = IndexOf(calls, "close 5");
     ASSERT_LT(closed + 2, calls.size());
+    EXPECT_EQ(IndexOf(calls, "open 9"), 0u);
     EXPECT_EQ(calls[closed + 1], "open 5");  // the lost port is tried first
     EXPECT_EQ(calls[closed + 2], "detect 5 4");
 }
@@ -263,6 +269,50 @@ TEST_F(DetectorTest, RescanWhileScanning_EndsPassSettlesThenRebuildsList) {
     EXPECT_EQ(platform_->MapQueries(), 2u);
 }
 
+TEST_F(DetectorTest, OneRescanRequest_SettlesOnceThenNextPassProbesEveryPort) {
+    UsePorts({StringValue("\\Device\\Serial0", "COM1"), StringValue("\\Device\\Serial1", "COM2"),
+              StringValue("\\Device\\Serial2", "COM3")});
+    DetectorTimings timings = ShortTimings();
+    timings.settleMs = 2000;  // far longer than a pass of the other waits
+    std::mutex probesLock;
+    std::vector<std::chrono::steady_clock::time_point> probeTimes;
+    link_->OnDetect([&](SerloxIDTag) {
+        std::lock_guard<std::mutex> hold(probesLock);
+        probeTimes.push_back(std::chrono::steady_clock::now());
+        if (probeTimes.size() == 1) detector_->ReGetSysSerloxList();
+    });
+    StopOnExit stopFirst{*this};
+    Build(timings);
+    ASSERT_TRUE(detector_->StartDetect());
+    ASSERT_TRUE(link_->WaitForCall("detect 3 4", 3));
+    detector_->StopDetect();
+
+    CallLog calls = link_->Calls();
+    CallLog expected = {// the pass the request ends
+                        "open 3", "detect 3 4", "close 3",
+                        // after settling, a whole pass
+                        "open 3", "detect 3 4", "close 3", "open 2", "detect 2 1", "close 2", "open 1", "detect 1 1",
+                        "close 1",
+                        // and the next one, without settling again
+                        "open 3", "detect 3 4"};
+    ASSERT_GE(calls.size(), expected.size());
+    EXPECT_EQ(CallLog(calls.begin(), calls.begin() + expected.size()), expected);
+    std::lock_guard<std::mutex> hold(probesLock);
+    ASSERT_GE(probeTimes.size(), 5u);
+    EXPECT_GE(probeTimes[1] - probeTimes[0], std::chrono::milliseconds(timings.settleMs));
+    EXPECT_LT(probeTimes[4] - probeTimes[3], std::chrono::milliseconds(timings.settleMs));
+}
+
+TEST_F(DetectorTest, Probe_UsesFullSpeedSettingsAndTwoSecondAnswerTimeout) {
+    UsePorts({StringValue("\\Device\\Serial0", "COM1"), StringValue("\\Device\\USBSER000", "COM5")});
+    link_->PutPhone(1, Phone("M", "I"));
+    Build();
+    ASSERT_TRUE(detector_->StartDetect());
+    ASSERT_TRUE(WaitConnected());
+
+    EXPECT_EQ(link_->Probes(), (CallLog{"5,115200,0 2000", "1,115200,0 2000"}));
+}
+
 TEST_F(DetectorTest, RescanRequestWhileConnected_IsIgnored) {
     UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
     link_->PutPhone(5, Phone("M", "AAA"));
@@ -317,6 +367,82 @@ TEST_F(DetectorTest, HandsetLockHeldElsewhere_SkipsChecks) {
     platform_->HoldHandsetLockElsewhere(false);
     ASSERT_TRUE(platform_->WaitForMessages(2));
     EXPECT_FALSE(platform_->LockHeldByDetector());
+}
+
+TEST_F(DetectorTest, HandsetLockUnusable_ChecksGoOnAndLossIsReported) {
+    constexpr size_t kAlways = SIZE_MAX;
+    struct Case {
+        const char* what;
+        size_t failedCreations;
+        bool waitsFail;
+        bool lossCheckedUnderLock;
+    };
+    for (const Case& c : {Case{"lock never made", kAlways, false, false},
+                          Case{"lock made only at a later check", 1, false, true},
+                          Case{"every wait fails", 0, true, false}}) {
+        SCOPED_TRACE(c.what);
+        link_ = std::make_shared<FakeHandsetLink>();
+        platform_ = std::make_shared<FakePlatform>();
+        platform_->FailLockCreation(c.failedCreations);
+        platform_->FailLockWaits(c.waitsFail);
+        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
+        link_->PutPhone(5, Phone("M", "AAA"));
+        std::atomic<bool> lossCheckedUnderLock{false};
+        link_->OnQuery([&] { lossCheckedUnderLock = platform_->LockHeldByDetector(); });
+        StopOnExit stopFirst{*this};
+        ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
+        ASSERT_TRUE(link_->WaitForCall("imei 5"));
+
+        link_->RemovePhone(5);
+        ASSERT_TRUE(platform_->WaitForMessages(2));
+
+        EXPECT_EQ(platform_->Messages()[1], WM_CONDETECT_DISCONNECTED);
+        EXPECT_EQ(lossCheckedUnderLock.load(), c.lossCheckedUnderLock);
+        detector_.reset();
+    }
+}
+
+TEST_F(DetectorTest, FaultInDetectorThread_ClosesPortClearsStatusAndScanningGoesOn) {
+    using Messages = std::vector<uint32_t>;
+    enum class Where { kProbe, kFlowControl, kCheck };
+    struct Case {
+        const char* what;
+        Where where;
+        Messages messages;  // until the handset is connected again
+    };
+    const Messages once{WM_CONDETECT_CONNECTED};
+    const Messages lostAndFound{WM_CONDETECT_CONNECTED, WM_CONDETECT_DISCONNECTED, WM_CONDETECT_CONNECTED};
+    for (const Case& c : {Case{"probe", Where::kProbe, once}, Case{"flow control", Where::kFlowControl, once},
+                          Case{"connection check", Where::kCheck, lostAndFound}}) {
+        SCOPED_TRACE(c.what);
+        link_ = std::make_shared<FakeHandsetLink>();
+        platform_ = std::make_shared<FakePlatform>();
+        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
+        link_->PutPhone(5, Phone("M", "AAA"));
+        std::atomic<bool> thrown{false};
+        std::atomic<size_t> callsBeforeFault{0};
+        auto throwOnce = [&](Where where) {
+            if (where != c.where || thrown.exchange(true)) return;
+            callsBeforeFault = link_->Calls().size();
+            throw std::runtime_error("fault of a double");
+        };
+        link_->OnDetect([&](SerloxIDTag) { throwOnce(Where::kProbe); });
+        link_->OnFlowControl([&] { throwOnce(Where::kFlowControl); });
+        link_->OnQuery([&] { throwOnce(Where::kCheck); });
+        StopOnExit stopFirst{*this};
+        Build();
+        ASSERT_TRUE(detector_->StartDetect());
+
+        ASSERT_TRUE(platform_->WaitForMessages(c.messages.size()));
+        ASSERT_TRUE(WaitConnected());
+        ASSERT_TRUE(thrown.load());
+        EXPECT_EQ(platform_->Messages(), c.messages);
+        CallLog calls = link_->Calls();
+        ASSERT_GT(calls.size(), callsBeforeFault.load());
+        EXPECT_EQ(calls[callsBeforeFault], "close 5");  // the port is given back first
+        EXPECT_FALSE(platform_->LockHeldByDetector());
+        detector_.reset();
+    }
 }
 
 TEST_F(DetectorTest, ImeiCheck_RunsWithHandsetLockHeldAndReleasesIt) {

@@ -58,6 +58,11 @@ CallLog FakeHandsetLink::Calls() {
     return calls_;
 }
 
+CallLog FakeHandsetLink::Probes() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return probes_;
+}
+
 size_t FakeHandsetLink::CountCalls(const std::string& call) {
     std::lock_guard<std::mutex> hold(lock_);
     return static_cast<size_t>(std::count(calls_.begin(), calls_.end(), call));
@@ -97,7 +102,7 @@ void FakeHandsetLink::ClosePort(SerloxIDTag port) {
     open_.erase(port);
 }
 
-int32_t FakeHandsetLink::DetectHandSetModel(const PortSettings& settings, int32_t attempts, int32_t,
+int32_t FakeHandsetLink::DetectHandSetModel(const PortSettings& settings, int32_t attempts, int32_t timeoutMs,
                                             char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) {
     int port = static_cast<int>(settings.port);
     int32_t result = LINK_TIMEOUT;
@@ -105,6 +110,8 @@ int32_t FakeHandsetLink::DetectHandSetModel(const PortSettings& settings, int32_
     {
         std::lock_guard<std::mutex> hold(lock_);
         Log("detect " + std::to_string(port) + " " + std::to_string(attempts));
+        probes_.push_back(std::to_string(settings.port) + "," + std::to_string(settings.baudRate) + "," +
+                          std::to_string(settings.reserved) + " " + std::to_string(timeoutMs));
         std::memset(model, 0, modelSize);
         std::memset(imei, 0, imeiSize);
         auto phone = phones_.find(port);

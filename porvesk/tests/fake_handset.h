@@ -38,6 +38,8 @@ public:
     void OnFlowControl(std::function<void()> hook);
 
     CallLog Calls();
+    // What each DetectHandSetModel was given: "<port>,<baud rate>,<third word> <time-out ms>".
+    CallLog Probes();
     size_t CountCalls(const std::string& call);
     bool IsOpen(int port);
     // Waits (up to a generous bound) until `call` has been logged `times` times.
@@ -64,6 +66,7 @@ private:
     std::function<void()> onQuery_;
     std::function<void()> onFlowControl_;
     CallLog calls_;
+    CallLog probes_;
 };
 
 }  // namespace porvesk::test

@@ -1,7 +1,9 @@
 #include "fake_item_link.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace porvesk::test {
 namespace {
@@ -12,6 +14,8 @@ std::string SettingsText(const PortSettings& settings) {
 }
 
 }  // namespace
+
+FakeItemLink::FakeItemLink(std::shared_ptr<FakeConnection> handset) : handset_(std::move(handset)) {}
 
 void FakeItemLink::Answer(int32_t result, const std::string& content, bool handsOutBuffer) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -67,6 +71,37 @@ int32_t FakeItemLink::Read(const std::string& call, uint8_t** data, uint32_t* le
     return result_;
 }
 
+void FakeItemLink::FailImeiQueries(int32_t result) {
+    std::lock_guard<std::mutex> hold(lock_);
+    imeiResult_ = result;
+}
+
+void FakeItemLink::OnImeiQuery(std::function<void()> hook) {
+    std::lock_guard<std::mutex> hold(lock_);
+    onImeiQuery_ = std::move(hook);
+}
+
+std::vector<std::string> FakeItemLink::ImeiQueries() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return imeiQueries_;
+}
+
+int32_t FakeItemLink::QueryImei(const PortSettings& settings, char* imei, uint32_t size) {
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        imeiQueries_.push_back(SettingsText(settings));
+        hook = onImeiQuery_;
+    }
+    if (hook) hook();
+    std::memset(imei, 0, size);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (imeiResult_ != 0) return imeiResult_;
+    const std::string answer = handset_->ImeiOnPort();
+    std::memcpy(imei, answer.data(), std::min<size_t>(answer.size(), size - 1));
+    return 0;
+}
+
 int32_t FakeItemLink::FreeRecvMem(uint8_t** pointer) {
     std::lock_guard<std::mutex> hold(lock_);
     freed_.push_back(*pointer);
@@ -80,6 +115,22 @@ void FakeConnection::Connect(SerloxIDTag port, const std::string& imei) {
     connected_ = true;
     port_ = port;
     imei_ = imei;
+    imeiOnPort_ = imei;
+}
+
+void FakeConnection::SwapHandsetUnnoticed(const std::string& imei) {
+    std::lock_guard<std::mutex> hold(lock_);
+    imeiOnPort_ = imei;
+}
+
+std::string FakeConnection::ImeiOnPort() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return imeiOnPort_;
+}
+
+size_t FakeConnection::Queries() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return queries_;
 }
 
 void FakeConnection::Disconnect() {
@@ -89,6 +140,7 @@ void FakeConnection::Disconnect() {
 
 bool FakeConnection::Current(SerloxIDTag& port, std::string& imei) {
     std::lock_guard<std::mutex> hold(lock_);
+    ++queries_;
     if (!connected_) return false;
     port = port_;
     imei = imei_;

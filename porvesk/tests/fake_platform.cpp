@@ -62,6 +62,7 @@ public:
         {
             std::lock_guard<std::mutex> hold(platform_.lock_);
             ++platform_.lockWaits_;
+            if (platform_.lockWaitsFail_) return LockResult::kFailed;
             if (!platform_.lockElsewhere_) {
                 platform_.lockedByDetector_ = true;
                 return LockResult::kAcquired;
@@ -109,6 +110,16 @@ void FakePlatform::HoldHandsetLockElsewhere(bool held) {
     lockElsewhere_ = held;
 }
 
+void FakePlatform::FailLockCreation(size_t times) {
+    std::lock_guard<std::mutex> hold(lock_);
+    failedCreationsLeft_ = times;
+}
+
+void FakePlatform::FailLockWaits(bool failing) {
+    std::lock_guard<std::mutex> hold(lock_);
+    lockWaitsFail_ = failing;
+}
+
 size_t FakePlatform::LockWaits() {
     std::lock_guard<std::mutex> hold(lock_);
     return lockWaits_;
@@ -151,6 +162,11 @@ bool FakePlatform::WriteProfileEntry(const std::string& section, const std::stri
 }
 
 std::unique_ptr<NamedMutex> FakePlatform::CreateNamedMutex(const std::string&) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (failedCreationsLeft_ > 0) {
+        --failedCreationsLeft_;
+        return nullptr;
+    }
     return std::make_unique<FakeMutex>(*this);
 }
 

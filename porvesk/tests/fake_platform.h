@@ -29,6 +29,10 @@ public:
 
     // While set, every wait for the named lock times out.
     void HoldHandsetLockElsewhere(bool held);
+    // The next `times` attempts to make the named lock fail.
+    void FailLockCreation(size_t times);
+    // While set, every wait for the named lock fails outright.
+    void FailLockWaits(bool failing);
     size_t LockWaits();
     bool LockHeldByDetector();
 
@@ -57,6 +61,8 @@ private:
     size_t mapQueries_ = 0;
     std::map<std::string, std::string> profile_;
     bool lockElsewhere_ = false;
+    size_t failedCreationsLeft_ = 0;
+    bool lockWaitsFail_ = false;
     bool lockedByDetector_ = false;
     size_t lockWaits_ = 0;
     std::vector<uint32_t> messages_;

@@ -2,17 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 
 #include "platform.h"
 #include "store_text.h"
 
 namespace porvesk::test {
 namespace {
+
+// The detector's wait for the handset lock.
+constexpr int kWaiterWaitMs = 1000;
 
 TEST(ParseSerialMapText, ReadsNameTypeAndDataPerLine) {
     std::vector<StoredValue> values = ParseSerialMapText(
@@ -87,7 +94,7 @@ protected:
     void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
 
     void WriteSerialMap(const std::string& text) {
-        std::system(("mkdir -p '" + folder_ + "/nested'").c_str());
+        std::system(("mkdir -p -m 700 '" + folder_ + "/nested'").c_str());
         std::ofstream(folder_ + "/nested/serialcomm") << text;
     }
 
@@ -136,6 +143,36 @@ TEST_F(FileStoreTest, NamedLock_ExcludesAnotherHolderUntilReleased) {
     second->Release();
 }
 
+TEST_F(FileStoreTest, NamedLock_WaiterGetsItBetweenBackToBackHolds) {
+    std::unique_ptr<NamedMutex> holder = platform_->CreateNamedMutex("AccessHandsetMutex");
+    std::unique_ptr<NamedMutex> waiter =
+        MakeFileStorePlatform(folder_ + "/nested")->CreateNamedMutex("AccessHandsetMutex");
+    ASSERT_NE(holder, nullptr);
+    ASSERT_NE(waiter, nullptr);
+    ASSERT_EQ(holder->Wait(0), LockResult::kAcquired);
+    std::atomic<bool> stop{false};
+    std::atomic<int> holds{1};
+    // Holds the lock for an exchange, gives it back and takes it again at once,
+    // over and over.
+    std::thread backToBack([&] {
+        while (!stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            holder->Release();
+            if (holder->Wait(kWaiterWaitMs) != LockResult::kAcquired) break;
+            ++holds;
+        }
+        holder->Release();
+        stop = true;
+    });
+    while (holds < 3 && !stop) std::this_thread::yield();
+
+    LockResult waited = waiter->Wait(kWaiterWaitMs);
+    if (waited == LockResult::kAcquired) waiter->Release();
+    stop = true;
+    backToBack.join();
+    EXPECT_EQ(waited, LockResult::kAcquired);
+}
+
 TEST_F(FileStoreTest, NamedLock_HeldByAnotherProcessTimesOut) {
     std::unique_ptr<NamedMutex> lock = platform_->CreateNamedMutex("AccessHandsetMutex");
     ASSERT_NE(lock, nullptr);
@@ -150,6 +187,94 @@ TEST_F(FileStoreTest, NamedLock_HeldByAnotherProcessTimesOut) {
     EXPECT_EQ(lock->Wait(20), LockResult::kTimedOut);
     EXPECT_EQ(lock->Wait(5000), LockResult::kAcquired);
     lock->Release();
+}
+
+TEST(DefaultStoreFolder, IsInTheRuntimeFolderWhenThereIsOne) {
+    struct Case {
+        const char* runtimeFolder;
+        const char* folder;
+    };
+    for (const Case& c : {Case{"/run/user/1000", "/run/user/1000/porvesk"}, Case{nullptr, "/tmp/porvesk-1000"},
+                          Case{"", "/tmp/porvesk-1000"}, Case{"relative/run", "/tmp/porvesk-1000"}}) {
+        SCOPED_TRACE(c.runtimeFolder != nullptr ? c.runtimeFolder : "none");
+        EXPECT_EQ(DefaultStoreFolder(c.runtimeFolder, 1000), c.folder);
+    }
+}
+
+TEST_F(FileStoreTest, StoreFolder_OnlyTheUsersOwnClosedFolderIsUsed) {
+    struct Case {
+        const char* what;
+        const char* make;  // shell command making "$F"; empty: nothing is made
+        bool otherUser;    // checked as if for another user
+        StoreFolderState state;
+    };
+    const Case cases[] = {
+        {"own folder, 0700", "mkdir -m 700 \"$F\"", false, StoreFolderState::kUsable},
+        {"own folder, 0500", "mkdir -m 500 \"$F\"", false, StoreFolderState::kUsable},
+        {"missing", "", false, StoreFolderState::kMissing},
+        {"another user's folder", "mkdir -m 700 \"$F\"", true, StoreFolderState::kOtherOwner},
+        {"group may read", "mkdir -m 740 \"$F\"", false, StoreFolderState::kOpenToOthers},
+        {"others may enter", "mkdir -m 701 \"$F\"", false, StoreFolderState::kOpenToOthers},
+        {"everyone may write, sticky", "mkdir -m 1777 \"$F\"", false, StoreFolderState::kOpenToOthers},
+        {"a plain file", "touch \"$F\"; chmod 600 \"$F\"", false, StoreFolderState::kNotAFolder},
+        {"link to an own folder", "mkdir -m 700 \"$F.real\"; ln -s \"$F.real\" \"$F\"", false,
+         StoreFolderState::kNotAFolder},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string store = folder_ + "/store" + std::to_string(index++);
+        if (*c.make != '\0') {
+            ASSERT_EQ(std::system(("F='" + store + "'; " + c.make).c_str()), 0);
+        }
+        EXPECT_EQ(CheckStoreFolder(store, geteuid() + (c.otherUser ? 1 : 0)), c.state);
+    }
+}
+
+TEST_F(FileStoreTest, RefusedStoreFolder_IsNeitherReadNorWritten) {
+    for (mode_t mode : {0755, 0770, 01777}) {
+        SCOPED_TRACE(mode);
+        const std::string store = folder_ + "/open" + std::to_string(mode);
+        ASSERT_EQ(mkdir(store.c_str(), 0700), 0);
+        std::ofstream(store + "/serialcomm") << "\\Device\\Serial0\tREG_SZ\tCOM1\n";
+        std::ofstream(store + "/profile.ini") << "[SerialPort]\nLastCommport=3\n";
+        ASSERT_EQ(chmod(store.c_str(), mode), 0);
+        std::shared_ptr<DetectorPlatform> refused = MakeFileStorePlatform(store);
+        std::string value;
+
+        EXPECT_EQ(refused->OpenSerialMap(), nullptr);
+        EXPECT_FALSE(refused->ReadProfileEntry("SerialPort", "LastCommport", value));
+        EXPECT_FALSE(refused->WriteProfileEntry("SerialPort", "LastCommport", "5"));
+        EXPECT_EQ(refused->CreateNamedMutex("AccessHandsetMutex"), nullptr);
+        EXPECT_NE(access((store + "/AccessHandsetMutex.lock").c_str(), F_OK), 0);
+    }
+}
+
+TEST_F(FileStoreTest, Profile_IsWrittenThroughAFreshFileNotThroughALinkLeftThere) {
+    ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "7"));
+    const std::string victim = folder_ + "/victim";
+    std::ofstream(victim) << "precious";
+    // What the old fixed temporary name would have been.
+    const std::string planted = folder_ + "/nested/profile.ini." + std::to_string(getpid()) + ".new";
+    ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
+
+    ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "12"));
+
+    std::ifstream in(victim);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "precious");
+    std::string value;
+    ASSERT_TRUE(platform_->ReadProfileEntry("SerialPort", "LastCommport", value));
+    EXPECT_EQ(value, "12");
+}
+
+TEST_F(FileStoreTest, MissingStoreFolder_IsMadeForTheUserAlone) {
+    ASSERT_EQ(CheckStoreFolder(folder_ + "/nested", geteuid()), StoreFolderState::kMissing);
+    const mode_t previous = umask(0);
+    bool written = platform_->WriteProfileEntry("SerialPort", "LastCommport", "7");
+    umask(previous);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(CheckStoreFolder(folder_ + "/nested", geteuid()), StoreFolderState::kUsable);
 }
 
 void Record(void* context, uint32_t message) { static_cast<std::atomic<uint32_t>*>(context)->store(message); }

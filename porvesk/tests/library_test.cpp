@@ -5,12 +5,18 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "porvesk/mc_data_cache.h"
 #include "porvesk/porvesk.h"
+#include "support/simulated_phone.h"
 
 namespace {
 
@@ -20,6 +26,9 @@ using StartFunction = bool (*)(CConDetect*);
 using CacheGetObjFunction = CMCDataCache* (*)();
 using FetchFunction = int32_t (*)(CMCDataCache*, MediaCenterItemTypeTag, int32_t, const char*, const uint8_t**,
                                   uint32_t*);
+using RegisterFunction = void (*)(CConDetect*, ConDetectWindow);
+
+using namespace std::chrono_literals;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path);
@@ -63,6 +72,62 @@ TEST_F(PorveskLibrary, UnloadWhileDetecting_StopsThreadAndSavesLastPort) {
     ASSERT_EQ(dlclose(library), 0);
     EXPECT_EQ(dlopen(PORVESK_LIBRARY_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr) << "library still loaded";
     EXPECT_EQ(ReadFile(folder + "/profile.ini"), "[SerialPort]\nLastCommport=0\n");
+}
+
+// A connection handler that fetches from the library's cache once the library is
+// being unloaded.
+struct FetchDuringUnload {
+    CMCDataCache* cache = nullptr;
+    FetchFunction fetch = nullptr;
+    std::atomic<bool> connectedOnce{false};
+    std::promise<void> connected;
+    std::atomic<bool> unloading{false};
+    std::atomic<bool> fetched{false};
+    std::atomic<int32_t> result{-1};
+
+    static void Receive(void* context, uint32_t message) {
+        auto* self = static_cast<FetchDuringUnload*>(context);
+        if (message != WM_CONDETECT_CONNECTED || self->connectedOnce.exchange(true)) return;
+        self->connected.set_value();
+        while (!self->unloading) std::this_thread::sleep_for(1ms);
+        // The unload goes on meanwhile, as far as it does without this thread.
+        std::this_thread::sleep_for(200ms);
+        const uint8_t* data = nullptr;
+        uint32_t length = 0;
+        self->result = self->fetch(self->cache, MC_ITEM_MEDIA_CENTER, 1, "Ring1.mid", &data, &length);
+        self->fetched = true;
+    }
+};
+
+TEST_F(PorveskLibrary, UnloadDuringConnectionHandlerThatFetches_KeepsCacheUntilThreadEnded) {
+    std::unique_ptr<ravelin::test::SimulatedPhone> phone = ravelin::test::SimulatedPhone::Start();
+    std::ofstream(folder + "/serialcomm") << "\\Device\\USBSER000\tREG_SZ\tCOM" << phone->ComPort() << "\n";
+    void* library = dlopen(PORVESK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto getObj = reinterpret_cast<GetObjFunction>(dlsym(library, "ConDetectGetObj"));
+    auto start = reinterpret_cast<StartFunction>(dlsym(library, "_ZN10CConDetect11StartDetectEv"));
+    auto registerWindow =
+        reinterpret_cast<RegisterFunction>(dlsym(library, "_ZN10CConDetect24RegisterRecvConChangeMsgEPv"));
+    auto cacheGetObj = reinterpret_cast<CacheGetObjFunction>(dlsym(library, "MCDataCacheGetObj"));
+    FetchDuringUnload handler;
+    handler.fetch = reinterpret_cast<FetchFunction>(
+        dlsym(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj"));
+    ASSERT_TRUE(getObj && start && registerWindow && cacheGetObj && handler.fetch);
+    handler.cache = cacheGetObj();
+    ConDetectNativeWindow window{&FetchDuringUnload::Receive, &handler};
+    registerWindow(getObj(), &window);
+    ASSERT_TRUE(start(getObj()));
+    if (handler.connected.get_future().wait_for(20s) != std::future_status::ready) {
+        handler.unloading = true;
+        dlclose(library);
+        FAIL() << "no connection";
+    }
+
+    handler.unloading = true;
+    ASSERT_EQ(dlclose(library), 0);
+
+    EXPECT_TRUE(handler.fetched.load());
+    EXPECT_EQ(handler.result.load(), MCCACHE_OK);
 }
 
 TEST_F(PorveskLibrary, CacheOfTheLibrary_RefusesFetchWhileNoHandsetIsConnected) {

@@ -13,7 +13,7 @@
 constexpr int32_t MCCACHE_OK = 0;
 constexpr int32_t MCCACHE_BAD_ARGUMENT = 30001;      // a null name or output pointer
 constexpr int32_t MCCACHE_UNKNOWN_KIND = 30002;      // not a fetchable MediaCenterItemTypeTag
-constexpr int32_t MCCACHE_NOT_CONNECTED = 30003;     // no handset is connected
+constexpr int32_t MCCACHE_NOT_CONNECTED = 30003;     // no handset is connected, or not the one asked for
 constexpr int32_t MCCACHE_HANDSET_BUSY = 30004;      // "AccessHandsetMutex" not had in time
 constexpr int32_t MCCACHE_LOCK_FAILED = 30005;       // "AccessHandsetMutex" cannot be made or waited for
 constexpr int32_t MCCACHE_NO_CONTENT = 30006;        // the handset library reported success without a buffer
@@ -52,7 +52,10 @@ public:
     // are released; on failure *data is null and *length 0 (when given). An item
     // fetched before from the same handset (same IMEI), and not yet released, is
     // handed out again without an exchange; each successful Fetch must be matched
-    // by one Release. The exchange holds "AccessHandsetMutex".
+    // by one Release. The exchange holds "AccessHandsetMutex"; within that hold
+    // the handset must still be the one the detector reported when Fetch began,
+    // and must answer that IMEI itself, or Fetch fails with MCCACHE_NOT_CONNECTED
+    // (a failed IMEI query passes its code through) without reading the item.
     PORVESK_API int32_t Fetch(MediaCenterItemTypeTag kind, int32_t category, const char* name,
                               const uint8_t** data, uint32_t* length);
     // Gives back one Fetch of the item whose bytes start at `data`; the bytes are

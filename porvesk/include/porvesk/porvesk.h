@@ -39,6 +39,8 @@ struct ConDetectNativeWindow {
 namespace porvesk {
 struct DetectorSetup;
 struct DetectorState;
+struct DetectorRun;
+enum class LockResult;
 }  // namespace porvesk
 
 // The connection detector. The library holds exactly one (ConDetectGetObj);
@@ -90,11 +92,16 @@ private:
     bool CheckRecvImeiStr(const char* text);
     std::string GetImeiFrmImeiStr(const char* text);
 
-    bool ScanUntilConnected(PortSettings& settings, bool& firstPass);
+    bool FollowOneConnection(porvesk::DetectorRun& run);
+    void RecoverFromFault(porvesk::DetectorRun& run);
+    bool ScanUntilConnected(porvesk::DetectorRun& run);
     void MoveLastCommportToHead();
-    bool ProbePort(PortSettings& settings, SerloxIDTag port, int32_t attempts);
-    void ReportConnected(PortSettings& settings);
+    bool ProbePort(porvesk::DetectorRun& run, SerloxIDTag port, int32_t attempts);
+    void ClosePortOf(porvesk::DetectorRun& run);
+    void ReportConnected(porvesk::DetectorRun& run);
     bool WatchConnection(const PortSettings& settings);
+    void CheckConnection(const PortSettings& settings);
+    porvesk::LockResult TakeHandsetMutexForCheck();
     bool HandsetStillThere(const PortSettings& settings);
     void SendConnectionMessage(uint32_t message);
 
