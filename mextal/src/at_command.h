@@ -1,11 +1,14 @@
 #pragma once
-// Command ids, the keyword table and the records that carry one AT exchange.
+// Command ids, their keywords and the records that carry one AT exchange.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-// Index into CommandStringTable. Ids whose keyword begins with "AT" are requests,
-// all others are answer keywords.
+// Index into the keyword table (command_table.h). Ids whose keyword begins
+// with "AT" are requests, all others are answer keywords. A new command is a
+// name here and its row at the same place in the table, which checks at
+// compile time that row i describes id i.
 enum AtCommandId : int32_t {
     AT_RSP_FSERROR = 0,
     AT_CMD_FSRF = 1,
@@ -109,7 +112,8 @@ enum AtCommandId : int32_t {
     AT_RSP_RAW_DATA = 98,  // set by ReceiveRaw while payload bytes are taken
 };
 
-extern const char* const CommandStringTable[AT_COMMAND_COUNT];
+// The keywords of the keyword table, by id.
+extern const std::array<const char*, AT_COMMAND_COUNT> CommandStringTable;
 
 inline std::string_view Keyword(AtCommandId id) { return CommandStringTable[id]; }
 

@@ -21,7 +21,6 @@ public:
     int32_t ClassifyPlainResponse(AtResponse* response, const char* chunk, uint32_t length);
 
 private:
-    static int32_t ParseFamilyAnswer(AtCommandId id, std::string_view rest, AtResponse* response);
     static int32_t ParseModelLine(std::string_view line, AtResponse* response);
     static int32_t ParseImeiLine(std::string_view line, AtResponse* response);
 };
