@@ -10,7 +10,8 @@ log() { printf '==> %s\n' "$*"; }
 # Packages for building, testing and running the Windows binaries under Wine.
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
-          wine wine32:i386 gcc-multilib xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales)
+          wine wine32:i386 gcc-multilib xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+          mobile-broadband-provider-info)
 
 install_packages() {
     local missing=()

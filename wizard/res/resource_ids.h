@@ -17,6 +17,9 @@
 #define IDB_BANNER4 133
 #define IDB_BANNER5 134
 
+/* The operator APN table, built from the operator database at build time. */
+#define IDR_APN_TABLE 140
+
 /* String table. 2000 is the application name (sheet and message box caption);
    2001 to 2005 are the captions of pages 1 to 5. */
 #define IDS_APP_TITLE             2000
