@@ -12,7 +12,7 @@ std::u16string FromAscii(const std::string& text) {
 }
 
 // An empty required field: the user fixes it and presses Next again.
-DialUpOutcome RejectField(IWizardUi& ui, StringId message) {
+DialUpOutcome RejectField(WizardUi& ui, StringId message) {
     ui.ShowErrorMessage(message);
     ui.SetWizardButtons(kButtonBack | kButtonNext);
     return {};
@@ -21,7 +21,7 @@ DialUpOutcome RejectField(IWizardUi& ui, StringId message) {
 }  // namespace
 
 DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields,
-                            IWizardUi& ui, EntryWriter& writer) {
+                            WizardUi& ui, EntryWriter& writer) {
     ui.SetWizardButtons(kButtonsNone);
     const std::u16string deviceName = FromAscii(LookupModemDriver(detectedModel).friendlyName);
 

@@ -9,7 +9,7 @@ namespace {
 
 constexpr char kFieldSeparator = ';';
 
-InstallOutcome NotStarted(ISystemInfo& system, uint32_t error) {
+InstallOutcome NotStarted(SystemInfo& system, uint32_t error) {
     return {false, ComposeSystemError(system, "", error)};
 }
 
@@ -33,7 +33,7 @@ std::optional<std::string> DirectoryOfModule(const std::string& modulePath) {
 }
 
 InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields,
-                                     IWizardUi& ui, ISystemInfo& system, IProcessStarter& starter) {
+                                     WizardUi& ui, SystemInfo& system, ProcessStarter& starter) {
     ui.SetWizardButtons(kButtonsNone);
     const std::string hardwareId = LookupModemDriver(detectedModel).hardwareId;
     ui.SetWizardButtons(kButtonBack | kButtonNext);

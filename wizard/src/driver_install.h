@@ -36,6 +36,6 @@ struct InstallOutcome {
 // The installation page's Next: checks the fields, then runs the installer
 // for the detected model and waits for it.
 InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields,
-                                     IWizardUi& ui, ISystemInfo& system, IProcessStarter& starter);
+                                     WizardUi& ui, SystemInfo& system, ProcessStarter& starter);
 
 }  // namespace ravelinwiz

@@ -21,7 +21,7 @@ struct KnownResult {
 
 // The text of a failed call: its own text for the results it knows, the
 // system's text (or the code) after the prefix for any other.
-std::string DescribeFailure(ISystemInfo& system, uint32_t code,
+std::string DescribeFailure(SystemInfo& system, uint32_t code,
                             std::initializer_list<KnownResult> known, const char* prefix) {
     for (const KnownResult& result : known) {
         if (result.code == code) {
@@ -31,7 +31,7 @@ std::string DescribeFailure(ISystemInfo& system, uint32_t code,
     return ComposeSystemError(system, prefix, code);
 }
 
-std::string ValidationFailure(ISystemInfo& system, uint32_t code) {
+std::string ValidationFailure(SystemInfo& system, uint32_t code) {
     return DescribeFailure(
         system, code,
         {{kErrorInvalidName, "The format of the name for the new connection is invalid"},
@@ -40,7 +40,7 @@ std::string ValidationFailure(ISystemInfo& system, uint32_t code) {
         "RasValidateEntryName error - ");
 }
 
-std::string PropertiesFailure(ISystemInfo& system, uint32_t code) {
+std::string PropertiesFailure(SystemInfo& system, uint32_t code) {
     return DescribeFailure(
         system, code,
         {{kErrorInvalidParameter, "The specified Ras Entry does not contain adequate parameters"},
@@ -49,7 +49,7 @@ std::string PropertiesFailure(ISystemInfo& system, uint32_t code) {
         "RasSetEntryProperties error -- ");
 }
 
-std::string DialParamsFailure(ISystemInfo& system, uint32_t code) {
+std::string DialParamsFailure(SystemInfo& system, uint32_t code) {
     return DescribeFailure(
         system, code,
         {{kErrorBufferInvalid, "The pointer to the specified Ras Dail Params is invalid"},
@@ -58,11 +58,11 @@ std::string DialParamsFailure(ISystemInfo& system, uint32_t code) {
         "RasSetEntryDialParams error - ");
 }
 
-uint32_t SetNewEntry(IRasPhonebook& phonebook, const std::string& name, const RasEntryV1& entry) {
+uint32_t SetNewEntry(RasPhonebook& phonebook, const std::string& name, const RasEntryV1& entry) {
     return phonebook.SetEntryProperties(name, entry, sizeof entry, nullptr, 0);
 }
 
-uint32_t SetNewEntry(IRasPhonebook& phonebook, const std::u16string& name,
+uint32_t SetNewEntry(RasPhonebook& phonebook, const std::u16string& name,
                      const RasEntryV1W& entry) {
     return phonebook.SetEntryProperties(name, entry, sizeof entry);
 }
@@ -70,7 +70,7 @@ uint32_t SetNewEntry(IRasPhonebook& phonebook, const std::u16string& name,
 // Validates the name, then writes the entry and its dial parameters, in the
 // ANSI or the wide calls as the record types say.
 template <typename Char>
-std::optional<std::string> WriteRecords(ISystemInfo& system, IRasPhonebook& phonebook,
+std::optional<std::string> WriteRecords(SystemInfo& system, RasPhonebook& phonebook,
                                         const std::basic_string<Char>& name,
                                         const BasicRasEntryV1<Char>& entry,
                                         const BasicRasDialParamsV1<Char>& params) {
@@ -139,7 +139,7 @@ const char* ProfileFlag(bool on) { return on ? kProfileOn : kProfileOff; }
 
 }  // namespace
 
-EntryWriter::EntryWriter(ISystemInfo& system, IRasPhonebook& phonebook, IProfileWriter& profile)
+EntryWriter::EntryWriter(SystemInfo& system, RasPhonebook& phonebook, ProfileWriter& profile)
     : system_(system), phonebook_(phonebook), profile_(profile) {}
 
 WriteOutcome EntryWriter::Write(const EntryFields& fields) {

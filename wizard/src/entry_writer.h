@@ -44,7 +44,7 @@ struct WriteOutcome {
 // user never typed, and a cut name leaves the dial parameters without an entry.
 class EntryWriter {
 public:
-    EntryWriter(ISystemInfo& system, IRasPhonebook& phonebook, IProfileWriter& profile);
+    EntryWriter(SystemInfo& system, RasPhonebook& phonebook, ProfileWriter& profile);
 
     // Writes the entry, its dial parameters and the follow-up fix that turns
     // hardware flow control, the protocol setting and compression off.
@@ -64,9 +64,9 @@ private:
     std::optional<std::string> FixModemSettings(const std::string& name);
     std::optional<std::string> PhonebookPath();
 
-    ISystemInfo& system_;
-    IRasPhonebook& phonebook_;
-    IProfileWriter& profile_;
+    SystemInfo& system_;
+    RasPhonebook& phonebook_;
+    ProfileWriter& profile_;
 };
 
 }  // namespace ravelinwiz

@@ -4,7 +4,7 @@ namespace ravelinwiz {
 
 namespace {
 
-void PollDetectorPort(IConnectionDetector& detector, ISleeper& sleeper, IWizardUi& ui,
+void PollDetectorPort(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui,
                       DetectionResults& results) {
     ui.BeginWaitCursor();
     sleeper.Sleep(kDetectPollIntervalMs);
@@ -14,7 +14,7 @@ void PollDetectorPort(IConnectionDetector& detector, ISleeper& sleeper, IWizardU
 
 }  // namespace
 
-bool RunPhoneDetection(IConnectionDetector& detector, ISleeper& sleeper, IWizardUi& ui,
+bool RunPhoneDetection(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui,
                        DetectionResults& results) {
     ui.SetWizardButtons(kButtonBack);
     detector.StartDetect();  // a detector already running is left alone

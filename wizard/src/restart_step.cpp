@@ -4,7 +4,7 @@
 
 namespace ravelinwiz {
 
-void RunFinish(RestartChoice choice, ISystemInfo& system, IRestarter& restarter) {
+void RunFinish(RestartChoice choice, SystemInfo& system, Restarter& restarter) {
     const OsVersion version = system.QueryVersion();
     if (choice != RestartChoice::kNow) {
         return;

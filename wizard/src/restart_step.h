@@ -8,6 +8,6 @@ enum class RestartChoice { kNow, kLater };
 // The finish page's Finish: restarts Windows when the user asked for it, with
 // the shutdown privilege enabled first on the NT family. Refusals go unreported:
 // the wizard closes either way.
-void RunFinish(RestartChoice choice, ISystemInfo& system, IRestarter& restarter);
+void RunFinish(RestartChoice choice, SystemInfo& system, Restarter& restarter);
 
 }  // namespace ravelinwiz

@@ -15,7 +15,7 @@ std::string FormatErrorCode(uint32_t code) {
     return text;
 }
 
-std::string ComposeSystemError(ISystemInfo& system, const std::string& prefix, uint32_t code) {
+std::string ComposeSystemError(SystemInfo& system, const std::string& prefix, uint32_t code) {
     const std::string text = system.SystemErrorText(code);
     return prefix + (text.empty() ? FormatErrorCode(code) : text);
 }

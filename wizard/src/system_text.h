@@ -8,7 +8,7 @@ namespace ravelinwiz {
 
 // prefix + the system's text for the error, or prefix + "0x%8.8lX" when the
 // system has no text for it.
-std::string ComposeSystemError(ISystemInfo& system, const std::string& prefix, uint32_t code);
+std::string ComposeSystemError(SystemInfo& system, const std::string& prefix, uint32_t code);
 
 std::string FormatErrorCode(uint32_t code);
 

@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 implementations of the page logic's system interfaces.
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include "wizard_seams.h"
 
@@ -8,7 +8,7 @@ class CConDetect;
 
 namespace ravelinwiz {
 
-class Win32SystemInfo : public ISystemInfo {
+class Win32SystemInfo : public SystemInfo {
 public:
     OsVersion QueryVersion() override;
     std::string SystemErrorText(uint32_t code) override;
@@ -17,7 +17,7 @@ public:
     std::optional<std::string> ToAnsiCodePage(const std::u16string& text) override;
 };
 
-class Win32ProcessStarter : public IProcessStarter {
+class Win32ProcessStarter : public ProcessStarter {
 public:
     StartResult RunHidden(const std::string& program, const std::string& commandLine,
                           uint32_t waitMs) override;
@@ -25,7 +25,7 @@ public:
                                 uint32_t waitMs) override;
 };
 
-class Win32RasPhonebook : public IRasPhonebook {
+class Win32RasPhonebook : public RasPhonebook {
 public:
     uint32_t ValidateEntryName(const std::string& name) override;
     uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry, uint32_t entrySize,
@@ -41,25 +41,25 @@ public:
     uint32_t DeleteEntry(const std::u16string& name) override;
 };
 
-class Win32ProfileWriter : public IProfileWriter {
+class Win32ProfileWriter : public ProfileWriter {
 public:
     void WriteString(const std::string& file, const std::u16string& section, const std::string& key,
                      const std::string& value) override;
 };
 
-class Win32Restarter : public IRestarter {
+class Win32Restarter : public Restarter {
 public:
     void EnableShutdownPrivilege() override;
     void RequestReboot() override;
 };
 
-class ThreadSleeper : public ISleeper {
+class ThreadSleeper : public Sleeper {
 public:
     void Sleep(uint32_t milliseconds) override;
 };
 
 // The detection library's detector behind the page logic's interface.
-class PorveskDetector : public IConnectionDetector {
+class PorveskDetector : public ConnectionDetector {
 public:
     explicit PorveskDetector(CConDetect* detector);
     bool StartDetect() override;
@@ -72,7 +72,7 @@ private:
 };
 
 // The frame of one wizard page: its sheet's buttons, error boxes, the cursor.
-class PageWizardUi : public IWizardUi {
+class PageWizardUi : public WizardUi {
 public:
     explicit PageWizardUi(HWND page);
     void SetWizardButtons(WizardButtons buttons) override;

@@ -11,9 +11,9 @@
 namespace ravelinwiz {
 
 // The connection detector of the detection library.
-class IConnectionDetector {
+class ConnectionDetector {
 public:
-    virtual ~IConnectionDetector() = default;
+    virtual ~ConnectionDetector() = default;
     virtual bool StartDetect() = 0;
     virtual int GetCurConnectPort() = 0;
     virtual std::string GetCurConnectModel() = 0;
@@ -21,9 +21,9 @@ public:
 };
 
 // What a page's Next step does to the wizard frame around it.
-class IWizardUi {
+class WizardUi {
 public:
-    virtual ~IWizardUi() = default;
+    virtual ~WizardUi() = default;
     virtual void SetWizardButtons(WizardButtons buttons) = 0;
     // Error box without owner: the string's text, the application name as
     // caption, error icon, OK.
@@ -32,9 +32,9 @@ public:
     virtual void EndWaitCursor() = 0;
 };
 
-class ISleeper {
+class Sleeper {
 public:
-    virtual ~ISleeper() = default;
+    virtual ~Sleeper() = default;
     virtual void Sleep(uint32_t milliseconds) = 0;
 };
 
@@ -50,9 +50,9 @@ struct OsVersion {
     uint32_t minor = 0;
 };
 
-class ISystemInfo {
+class SystemInfo {
 public:
-    virtual ~ISystemInfo() = default;
+    virtual ~SystemInfo() = default;
     virtual OsVersion QueryVersion() = 0;
     // The system's message text for an error code; empty when it has none.
     virtual std::string SystemErrorText(uint32_t code) = 0;
@@ -68,9 +68,9 @@ struct StartResult {
     uint32_t error = 0;  // system error code when not started
 };
 
-class IProcessStarter {
+class ProcessStarter {
 public:
-    virtual ~IProcessStarter() = default;
+    virtual ~ProcessStarter() = default;
     // Creates the process hidden, then waits up to waitMs for it to end.
     virtual StartResult RunHidden(const std::string& program, const std::string& commandLine,
                                   uint32_t waitMs) = 0;
@@ -84,9 +84,9 @@ public:
 // code. The calls on std::string take text in the ANSI code page and the ANSI
 // records (Windows 95, 98 and Me); those on std::u16string take UTF-16 and the
 // wide records (the NT family).
-class IRasPhonebook {
+class RasPhonebook {
 public:
-    virtual ~IRasPhonebook() = default;
+    virtual ~RasPhonebook() = default;
     virtual uint32_t ValidateEntryName(const std::string& name) = 0;
     virtual uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry,
                                         uint32_t entrySize, const uint8_t* deviceInfo,
@@ -108,16 +108,16 @@ public:
 
 // The system's profile-string writer. The section name is UTF-16 so that it
 // names the entry exactly as the wide phonebook calls stored it.
-class IProfileWriter {
+class ProfileWriter {
 public:
-    virtual ~IProfileWriter() = default;
+    virtual ~ProfileWriter() = default;
     virtual void WriteString(const std::string& file, const std::u16string& section,
                              const std::string& key, const std::string& value) = 0;
 };
 
-class IRestarter {
+class Restarter {
 public:
-    virtual ~IRestarter() = default;
+    virtual ~Restarter() = default;
     virtual void EnableShutdownPrivilege() = 0;
     virtual void RequestReboot() = 0;
 };

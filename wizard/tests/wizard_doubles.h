@@ -12,7 +12,7 @@
 namespace ravelinwiz::testing {
 
 // A detector whose port appears after a number of polls (never when negative).
-class FakeDetector : public IConnectionDetector {
+class FakeDetector : public ConnectionDetector {
 public:
     int portAfterPolls = -1;
     int port = 0;
@@ -30,13 +30,13 @@ public:
     std::string GetCurConnectImei() override { return imei; }
 };
 
-class RecordingSleeper : public ISleeper {
+class RecordingSleeper : public Sleeper {
 public:
     std::vector<uint32_t> sleeps;
     void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
 };
 
-class FakeUi : public IWizardUi {
+class FakeUi : public WizardUi {
 public:
     std::vector<WizardButtons> buttons;
     std::vector<StringId> messages;
@@ -78,7 +78,7 @@ inline std::optional<std::string> EncodeIn(FakeCodePage codePage, const std::u16
     return encoded;
 }
 
-class FakeSystem : public ISystemInfo {
+class FakeSystem : public SystemInfo {
 public:
     OsVersion version = WindowsXp();
     FakeCodePage codePage = FakeCodePage::kWestern;
@@ -111,7 +111,7 @@ struct ProcessCall {
     uint32_t waitMs;
 };
 
-class FakeStarter : public IProcessStarter {
+class FakeStarter : public ProcessStarter {
 public:
     StartResult result{true, 0};
     std::vector<ProcessCall> calls;
@@ -145,7 +145,7 @@ struct WidePropertiesWrite {
 
 // Answers the ANSI and the wide calls with the same scripted results; the log
 // names a wide call with a trailing "W".
-class FakePhonebook : public IRasPhonebook {
+class FakePhonebook : public RasPhonebook {
 public:
     uint32_t validateResult = 0;
     uint32_t setPropertiesResult = 0;
@@ -245,7 +245,7 @@ struct ProfileWrite {
     std::string value;
 };
 
-class RecordingProfile : public IProfileWriter {
+class RecordingProfile : public ProfileWriter {
 public:
     std::vector<ProfileWrite> writes;
     void WriteString(const std::string& file, const std::u16string& section,
@@ -254,7 +254,7 @@ public:
     }
 };
 
-class RecordingRestarter : public IRestarter {
+class RecordingRestarter : public Restarter {
 public:
     std::vector<std::string> calls;
     void EnableShutdownPrivilege() override { calls.push_back("privilege"); }
