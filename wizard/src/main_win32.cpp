@@ -1,4 +1,4 @@
-#include <ravelin/win32.h>
+#include <windows.h>
 #include <commctrl.h>
 
 #include "ravelin_app_win32.h"

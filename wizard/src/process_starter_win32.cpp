@@ -6,7 +6,14 @@
 
 namespace ravelinwiz {
 
-using ravelin::win32::UniqueHandle;
+namespace {
+
+void WaitAndClose(HANDLE process, uint32_t waitMs) {
+    WaitForSingleObject(process, waitMs);
+    CloseHandle(process);
+}
+
+}  // namespace
 
 StartResult Win32ProcessStarter::RunHidden(const std::string& program,
                                            const std::string& commandLine, uint32_t waitMs) {
@@ -22,10 +29,8 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program,
                         &startup, &process)) {
         return {false, GetLastError()};
     }
-    const UniqueHandle running(process.hProcess);
-    UniqueHandle thread(process.hThread);
-    thread.reset();  // only the process is waited for
-    WaitForSingleObject(running.get(), waitMs);
+    CloseHandle(process.hThread);
+    WaitAndClose(process.hProcess, waitMs);
     return {true, 0};
 }
 
@@ -41,9 +46,8 @@ StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program,
     if (!ShellExecuteExA(&info)) {
         return {false, GetLastError()};
     }
-    const UniqueHandle running(info.hProcess);
-    if (running) {
-        WaitForSingleObject(running.get(), waitMs);
+    if (info.hProcess != nullptr) {
+        WaitAndClose(info.hProcess, waitMs);
     }
     return {true, 0};
 }

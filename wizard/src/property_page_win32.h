@@ -1,5 +1,5 @@
 #pragma once
-#include <ravelin/win32.h>
+#include <windows.h>
 #include <commctrl.h>
 
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 implementations of the page logic's system interfaces.
-#include <ravelin/win32.h>
+#include <windows.h>
 
 #include "wizard_seams.h"
 
