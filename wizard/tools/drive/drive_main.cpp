@@ -37,7 +37,7 @@ constexpr DWORD kSettleMs = 400;
 constexpr UINT kQueryTimeoutMs = 200;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-enum ExitCode { kPassed = 0, kMismatch = 1, kUsage = 2, kNoSheet = 3 };
+enum class ExitCode : int { kPassed = 0, kMismatch = 1, kUsage = 2, kNoSheet = 3 };
 
 DWORD g_timeoutMs = 60000;
 
@@ -125,16 +125,16 @@ public:
         return false;
     }
 
-    int Run(const std::vector<std::wstring>& steps) {
+    ExitCode Run(const std::vector<std::wstring>& steps) {
         for (const std::wstring& step : steps) {
             std::printf("STEP %s\n", ToUtf8(step).c_str());
             std::fflush(stdout);
-            const int result = RunStep(step);
-            if (result != kPassed) {
+            const ExitCode result = RunStep(step);
+            if (result != ExitCode::kPassed) {
                 return result;
             }
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
 private:
@@ -191,11 +191,11 @@ private:
         return false;
     }
 
-    int Press(int button) {
+    ExitCode Press(int button) {
         const int before = PageNumber();
         PostMessageW(sheet_, PSM_PRESSBUTTON, button, 0);
         WaitUntilSettled(before);
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
     HWND Control(const std::wstring& id) const {
@@ -224,72 +224,72 @@ private:
         return text;
     }
 
-    int SetText(const std::wstring& step, const std::wstring& argument) {
+    ExitCode SetText(const std::wstring& step, const std::wstring& argument) {
         std::wstring value;
         HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
                             SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
     // Each character goes to the control as a typed character message, which an
     // edit accepts only while it is below its text limit.
-    int TypeText(const std::wstring& step, const std::wstring& argument) {
+    ExitCode TypeText(const std::wstring& step, const std::wstring& argument) {
         std::wstring value;
         HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         for (const wchar_t character : value) {
             DWORD_PTR ignored = 0;
             SendMessageTimeoutW(control, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
                                 &ignored);
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int ExpectLength(const std::wstring& step, const std::wstring& argument) {
+    ExitCode ExpectLength(const std::wstring& step, const std::wstring& argument) {
         std::wstring value;
         HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         DWORD_PTR length = 0;
         if (!Query(control, WM_GETTEXTLENGTH, 0, 0, length)) {
             Report(step, "the control does not answer");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         if (length != static_cast<DWORD_PTR>(_wtoi(value.c_str()))) {
             Report(step, "control holds " + std::to_string(length) + " characters");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int ExpectText(const std::wstring& step, const std::wstring& argument) {
+    ExitCode ExpectText(const std::wstring& step, const std::wstring& argument) {
         std::wstring value;
         HWND control = NamedControl(step, argument, value);
         if (control == nullptr) {
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         const std::wstring shown = TextOf(control);
         if (shown != value) {
             Report(step, "control shows \"" + ToUtf8(shown) + "\"");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int SelectRadio(const std::wstring& step, const std::wstring& argument) {
+    ExitCode SelectRadio(const std::wstring& step, const std::wstring& argument) {
         HWND radio = Control(argument);
         HWND page = CurrentPage(sheet_);
         if (radio == nullptr) {
             Report(step, "no such control on the current page");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         HWND item = radio;
         do {
@@ -298,10 +298,10 @@ private:
                                 SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
             item = GetNextDlgGroupItem(page, item, FALSE);
         } while (item != nullptr && item != radio);
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int CloseMessageBox(const std::wstring& step, const std::wstring& argument) {
+    ExitCode CloseMessageBox(const std::wstring& step, const std::wstring& argument) {
         int button = 0;
         if (argument == L"ok") button = IDOK;
         if (argument == L"cancel") button = IDCANCEL;
@@ -309,64 +309,64 @@ private:
         if (argument == L"no") button = IDNO;
         if (button == 0) {
             Report(step, "unknown button");
-            return kUsage;
+            return ExitCode::kUsage;
         }
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = MessageBoxWindow()) != nullptr; })) {
             Report(step, "no message box");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         const int before = PageNumber();
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
         if (!WaitFor([&] { return !IsWindow(box); })) {
             Report(step, "message box stayed open");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         WaitUntilSettled(before);
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int ExpectMessageBox(const std::wstring& step, const std::wstring& expected) {
+    ExitCode ExpectMessageBox(const std::wstring& step, const std::wstring& expected) {
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = MessageBoxWindow()) != nullptr; })) {
             Report(step, "no message box");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
         const std::wstring shown = TextOf(GetDlgItem(box, kMessageBoxTextId));
         if (shown != expected) {
             Report(step, "message box says \"" + ToUtf8(shown) + "\"");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int ExpectPage(const std::wstring& step, const std::wstring& argument) {
+    ExitCode ExpectPage(const std::wstring& step, const std::wstring& argument) {
         const int page = PageNumber();
         if (page != _wtoi(argument.c_str())) {
             Report(step, "current page is " + std::to_string(page));
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int ExpectClosed(const std::wstring& step) {
+    ExitCode ExpectClosed(const std::wstring& step) {
         if (!WaitFor([&] { return !IsWindow(sheet_); })) {
             Report(step, "the sheet is still open");
-            return kMismatch;
+            return ExitCode::kMismatch;
         }
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    static int Shot(const std::wstring& name) {
+    static ExitCode Shot(const std::wstring& name) {
         std::printf("SHOT %s\n", ToUtf8(name).c_str());
         std::fflush(stdout);
         const char* pause = std::getenv("RAVELIN_SHOT_PAUSE_MS");
         Sleep(pause != nullptr ? std::strtoul(pause, nullptr, 10) : 1000);
-        return kPassed;
+        return ExitCode::kPassed;
     }
 
-    int RunStep(const std::wstring& step) {
+    ExitCode RunStep(const std::wstring& step) {
         const size_t colon = step.find(L':');
         const std::wstring verb = step.substr(0, colon);
         const std::wstring argument = colon == std::wstring::npos ? L"" : step.substr(colon + 1);
@@ -385,11 +385,11 @@ private:
         if (verb == L"expect-closed") return ExpectClosed(step);
         if (verb == L"wait") {
             Sleep(_wtoi(argument.c_str()));
-            return kPassed;
+            return ExitCode::kPassed;
         }
         if (verb == L"shot") return Shot(argument);
         Report(step, "unknown step");
-        return kUsage;
+        return ExitCode::kUsage;
     }
 
     HWND sheet_ = nullptr;
@@ -424,7 +424,7 @@ int wmain(int argc, wchar_t** argv) {
         } else if (argument == L"-f" && i + 1 < argc) {
             if (!ReadScript(argv[++i], steps)) {
                 std::fprintf(stderr, "wizard_drive: cannot read %s\n", ToUtf8(argv[i]).c_str());
-                return kUsage;
+                return static_cast<int>(ExitCode::kUsage);
             }
         } else {
             steps.push_back(argument);
@@ -432,12 +432,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (steps.empty()) {
         std::fprintf(stderr, "usage: wizard_drive [--timeout-ms N] (STEP... | -f SCRIPT)\n");
-        return kUsage;
+        return static_cast<int>(ExitCode::kUsage);
     }
     Driver driver;
     if (!driver.Attach()) {
         std::fprintf(stderr, "wizard_drive: no wizard sheet found\n");
-        return kNoSheet;
+        return static_cast<int>(ExitCode::kNoSheet);
     }
-    return driver.Run(steps);
+    return static_cast<int>(driver.Run(steps));
 }
