@@ -20,11 +20,11 @@ enum SerloxIDTag : int32_t {
     SERLOX_LAST_PORT = 30,
 };
 
-// Passed by value to the port object; the third word is never read by the link.
+// Passed by value to the port object.
 struct PortSettings {
     uint32_t port;
     uint32_t baudRate;
-    uint32_t reserved;
+    uint32_t reserved;  // never read by the link; callers pass any value
 };
 static_assert(sizeof(PortSettings) == 12, "three 32-bit words");
 
@@ -50,11 +50,14 @@ public:
     virtual LinkResult Configure(PortSettings settings, uint32_t purge) = 0;
     virtual LinkResult Close() = 0;
     virtual int32_t IsOpen() = 0;
+    // Spare1 and Spare2 do nothing and return 0; they hold two places in the virtual
+    // table so that ReadChunk and Write stay in the slots callers are compiled against.
     virtual int32_t Spare1(uint32_t, uint32_t) = 0;
     virtual int32_t Spare2(uint32_t, uint32_t, uint32_t) = 0;
-    // Takes the oldest received line chunk.
+    // Takes the oldest received line chunk. The last two words are reserved and ignored.
     virtual LinkResult ReadChunk(char* buffer, uint32_t capacity, uint32_t* length,
                                  uint32_t timeoutMs, uint32_t, uint32_t) = 0;
+    // Sends the bytes. The last two words are reserved and ignored.
     virtual LinkResult Write(const char* bytes, uint32_t length, uint32_t, uint32_t) = 0;
 
 protected:
