@@ -38,6 +38,9 @@ constexpr long kMinSimRecords = 1;
 constexpr long kMaxSimRecords = 254;
 constexpr long kMinSimRecordLength = 14;
 constexpr long kMaxSimRecordLength = 255;
+constexpr size_t kMinImsiDigits = 6;
+constexpr size_t kMaxImsiDigits = 15;
+constexpr size_t kMaxSpnLength = 16;  // the name bytes of EF SPN
 
 std::vector<std::string> SplitList(const std::string& list, char separator) {
     std::vector<std::string> items;
@@ -131,6 +134,26 @@ bool IsLockCode(const std::string& code) {
     return true;
 }
 
+bool ParseSimState(const std::string& value, SimState& state) {
+    static const std::map<std::string, SimState> kStates = {
+        {"ready", SimState::kReady}, {"absent", SimState::kAbsent}, {"pin", SimState::kPinRequired}};
+    auto found = kStates.find(value);
+    if (found == kStates.end()) return false;
+    state = found->second;
+    return true;
+}
+
+// The simulated SIM stores its name in the SIM alphabet, which agrees with ASCII
+// on letters, digits, the blank and the punctuation allowed here.
+bool IsSpnText(const std::string& name) {
+    if (name.size() > kMaxSpnLength) return false;
+    for (char c : name) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) || std::string(" !&'()*+,-./:;<=>?").find(c) != std::string::npos;
+        if (!plain) return false;
+    }
+    return true;
+}
+
 class OptionParser {
 public:
     OptionParser(OptionScope scope, ParsedOptions& out, std::string& error)
@@ -180,7 +203,7 @@ private:
             "--model", "--imei", "--sn", "--imei-format", "--silent", "--error", "--delay", "--second-imei",
             "--imei-change-after", "--hangup-after", "--pace", "--scenario", "--link", "--control-port",
             "--fail", "--fail-after-data", "--stall", "--short-raw", "--bad-length", "--cut-raw",
-            "--phone-lock", "--sim-format", "--sim-records", "--sim-record-length", "--reboot-delay",
+            "--phone-lock", "--sim-format", "--sim-state", "--imsi", "--spn", "--sim-records", "--sim-record-length", "--reboot-delay",
             "--mc-categories", "--mc-item", "--mc-fault"};
         return kValueOptions.count(name) > 0;
     }
@@ -258,6 +281,16 @@ private:
         if (name == "--sim-format") {
             phone.simFormat = value == "usim" ? SimFormat::kUsim : SimFormat::kSim;
             return value == "sim" || value == "usim";
+        }
+        if (name == "--sim-state") return ParseSimState(value, phone.simState);
+        if (name == "--imsi") {
+            phone.imsi = value;
+            return value.size() >= kMinImsiDigits && value.size() <= kMaxImsiDigits &&
+                   value.find_first_not_of("0123456789") == std::string::npos;
+        }
+        if (name == "--spn") {
+            phone.spn = value;
+            return IsSpnText(value);
         }
         if (name == "--sim-records") {
             return ParseCount(value, kMinSimRecords, kMaxSimRecords, phone.simRecords);

@@ -12,6 +12,8 @@ namespace phonesim {
 
 enum class ImeiFormat { kLabelled, kSingle };
 enum class SimFormat { kSim, kUsim };
+// Whether the SIM can be read: present and unlocked, missing, or waiting for its PIN.
+enum class SimState { kReady, kAbsent, kPinRequired };
 
 // A media-centre item of --mc-item; its content is generated from its size.
 struct MediaItemOption {
@@ -53,6 +55,9 @@ struct PhoneOptions {
     bool noCard = false;     // the file system's memory card (area 1) is missing
     std::string phoneLock;   // lock code of the message store; empty: no lock
     bool noSim = false;
+    SimState simState = SimState::kReady;
+    std::string imsi = "001010123456789";  // test network: no operator in any database
+    std::string spn;                       // service provider name; empty: the SIM has no EF SPN
     SimFormat simFormat = SimFormat::kSim;
     long simRecords = 250;
     long simRecordLength = 30;

@@ -1,5 +1,6 @@
-// AT+SYSTEM (restart or switch off) and AT+CRSM (restricted SIM access to the
-// record information and records of the abbreviated dialling numbers file).
+// AT+SYSTEM (restart or switch off), AT+CRSM (restricted SIM access to the
+// record information and records of the abbreviated dialling numbers file and
+// to the service provider name) and AT+CIMI (the SIM's IMSI).
 #include <optional>
 #include <string>
 
@@ -13,9 +14,18 @@ constexpr uint32_t kSwitchOff = 1;
 
 constexpr uint32_t kGetResponse = 192;
 constexpr uint32_t kReadRecord = 178;
+constexpr uint32_t kReadBinary = 176;
 constexpr uint32_t kAdnFile = 0x6F3A;
+constexpr uint32_t kSpnFile = 0x6F46;
+constexpr size_t kSpnNameBytes = 16;
+constexpr char kSpnDisplayCondition = 0x01;
+constexpr unsigned char kSpnPadding = 0xFF;
 constexpr uint32_t kAbsoluteRecord = 4;
 constexpr uint32_t kStatusWordBase = 256;
+
+// Equipment error numbers of a SIM that cannot be read.
+constexpr int kCmeSimNotInserted = 10;
+constexpr int kCmeSimPinRequired = 11;
 
 // Status words: sw1, sw2.
 constexpr uint32_t kNormalEnding = 144;
@@ -68,6 +78,48 @@ std::string UsimRecordInfo(unsigned records, unsigned length) {
     return std::string("\x62", 1) + static_cast<char>(body.size()) + body;
 }
 
+// The final line of a command that needs the SIM when the SIM cannot be read;
+// empty when it can.
+std::string SimUnavailableLine(const PhoneOptions& options) {
+    switch (options.simState) {
+        case SimState::kAbsent:
+            return InfoLine("+CME ERROR: " + std::to_string(kCmeSimNotInserted));
+        case SimState::kPinRequired:
+            return InfoLine("+CME ERROR: " + std::to_string(kCmeSimPinRequired));
+        case SimState::kReady:
+            break;
+    }
+    return std::string();
+}
+
+// EF SPN: display condition, then the name padded to 16 bytes.
+std::string SpnFile(const std::string& name) {
+    std::string file(1, kSpnDisplayCondition);
+    file += name;
+    file.resize(1 + kSpnNameBytes, static_cast<char>(kSpnPadding));
+    return file;
+}
+
+// READ BINARY of EF SPN from offset 0; the name exists only when configured.
+std::string ReadSpn(const PhoneOptions& options, const Parameters& parameters) {
+    if (options.spn.empty()) return StatusLine(kReferenceError, kFileNotFound);
+    const std::string file = SpnFile(options.spn);
+    const uint32_t offset = parameters.Number(2) * kStatusWordBase + parameters.Number(3);
+    const uint32_t length = parameters.Number(4);
+    if (offset >= file.size() || length == 0 || length > file.size() - offset) {
+        return StatusLine(kReferenceError, kOutOfRange);
+    }
+    return StatusLine(kNormalEnding, 0, file.substr(offset, length));
+}
+
+Answer Imsi(CommandContext& context, std::string_view arguments) {
+    if (arguments == "=?") return OkLine();
+    if (!arguments.empty()) return ErrorLine();
+    const std::string unavailable = SimUnavailableLine(context.options);
+    if (!unavailable.empty()) return unavailable;
+    return InfoLine(context.options.imsi) + OkLine();
+}
+
 Answer Restart(CommandContext&, std::string_view arguments) {
     std::optional<Parameters> parameters = Parameters::Parse(arguments);
     if (!parameters || !parameters->Fits("n")) return ErrorLine();
@@ -82,11 +134,15 @@ Answer SimAccess(CommandContext& context, std::string_view arguments) {
     const PhoneOptions& options = context.options;
     std::optional<Parameters> parameters = Parameters::Parse(arguments);
     if (options.noSim || !parameters || !parameters->Fits("nnnnn")) return ErrorLine();
+    const std::string unavailable = SimUnavailableLine(options);
+    if (!unavailable.empty()) return unavailable;
     uint32_t command = parameters->Number(0);
     unsigned records = static_cast<unsigned>(options.simRecords);
     unsigned length = static_cast<unsigned>(options.simRecordLength);
     std::string status;
-    if (command != kGetResponse && command != kReadRecord) {
+    if (command == kReadBinary && parameters->Number(1) == kSpnFile) {
+        status = ReadSpn(options, *parameters);
+    } else if (command != kGetResponse && command != kReadRecord) {
         status = StatusLine(kUnknownInstruction, 0);
     } else if (parameters->Number(1) != kAdnFile) {
         status = StatusLine(kReferenceError, kFileNotFound);
@@ -108,6 +164,7 @@ void AddSystemCommands(CommandTable& table) {
     // AT+SYSTEM has no error line of its own: --fail answers ERROR.
     AddFamilyCommand(table, "AT+SYSTEM", [](uint32_t) { return ErrorLine(); }, Restart);
     AddFamilyCommand(table, "AT+CRSM", SimStatusAnswer, SimAccess);
+    table.Add("AT+CIMI", Imsi);
 }
 
 }  // namespace phonesim

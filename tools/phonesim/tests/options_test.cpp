@@ -100,6 +100,10 @@ TEST(PhonesimOptions, EachOptionSetsItsSetting) {
              return o.phone.noCard && o.phone.noSim && o.phone.mcClear && o.phone.phoneLock == "12345678" &&
                     o.phone.rebootDelayMs == 0;
          }},
+        {{"--sim-state", "pin", "--imsi", "262019876543210", "--spn", "Talk 4 Less"}, [](const ParsedOptions& o) {
+             return o.phone.simState == SimState::kPinRequired && o.phone.imsi == "262019876543210" &&
+                    o.phone.spn == "Talk 4 Less";
+         }},
         {{"--sim-format", "usim", "--sim-records", "254", "--sim-record-length", "14"}, [](const ParsedOptions& o) {
              return o.phone.simFormat == SimFormat::kUsim && o.phone.simRecords == 254 && o.phone.simRecordLength == 14;
          }},
@@ -147,6 +151,11 @@ TEST(PhonesimOptions, BadWordsAreRefusedWithAMessage) {
         {"--sim-format", "gsm"},
         {"--sim-records", "255"},
         {"--sim-record-length", "13"},
+        {"--sim-state", "locked"},
+        {"--imsi", "26201x"},
+        {"--imsi", "12345"},
+        {"--spn", "Name longer than 16"},
+        {"--spn", "Caf\xC3\xA9"},
         {"--mc-item", "10:1:x:1"},
         {"--mc-item", "1:0:x:1"},
         {"--mc-item", "1:1::1"},
