@@ -52,6 +52,12 @@
 #define IDS_ERR_APN_EMPTY         2027
 #define IDS_ERR_CONNECTION_NAME_EMPTY 2028
 #define IDS_ERR_DIAL_NUMBER_EMPTY 2029
+/* Page 3 APN suggestion from the SIM's operator: the line under the APN edit
+   ("%s" is the operator's name), the line when several operators share the
+   network, and the tool-tip line naming further APNs ("%s" is their list). */
+#define IDS_APN_SUGGESTED         2030
+#define IDS_APN_CHOOSE_OPERATOR   2031
+#define IDS_APN_OTHER_APNS        2032
 
 /* Banner picture controls, 150 x 260 dialog units at the left edge of each page. */
 #define IDC_BANNER1 1000

@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kFirstString = 2000;
-constexpr int kLastString = 2029;
+constexpr int kLastString = 2032;
 constexpr int kStringsPerBlock = 16;
 
 constexpr LANGID kLanguages[] = {1028, 1031, 1033, 1036, 1040, 1045, 1048, 1049, 1054,
@@ -102,6 +102,9 @@ TEST(StringTables, EnglishTablesHoldTheProductTextsExactly) {
         {IDS_ERR_APN_EMPTY, L"APN field is empty"},
         {IDS_ERR_CONNECTION_NAME_EMPTY, L"GPRS Dial-up Connection Name field is empty"},
         {IDS_ERR_DIAL_NUMBER_EMPTY, L"GPRS Dial Number field is empty"},
+        {IDS_APN_SUGGESTED, L"APN suggested for \u201C%s\u201D from your SIM card. You can type another one."},
+        {IDS_APN_CHOOSE_OPERATOR, L"Several operators share the network of your SIM card. Choose yours from the list."},
+        {IDS_APN_OTHER_APNS, L"Other APNs of this operator: %s"},
     };
     for (LANGID language : {LANGID(1033), LANGID(13321)}) {
         for (const Case& c : cases) {
@@ -206,6 +209,25 @@ TEST(StringTables, TranslationsQuoteFieldNamesAndEndLabelsAsTheirLanguage) {
             if (id == IDS_ERR_APN_EMPTY) {
                 EXPECT_EQ(name, L"APN") << "language " << p.language;
             }
+        }
+        std::wstring suggested;
+        ASSERT_TRUE(StringInLanguage(IDS_APN_SUGGESTED, p.language, suggested));
+        const std::wstring quotedName = std::wstring(p.open) + L"%s" + p.close;
+        EXPECT_NE(suggested.find(quotedName), std::wstring::npos) << "language " << p.language;
+    }
+}
+
+// The page puts the operator's name, or the list of further APNs, where "%s"
+// stands; each of these texts has exactly one and no other format mark.
+TEST(StringTables, ApnSuggestionTextsHoldOnePlaceForTheName) {
+    for (LANGID language : kLanguages) {
+        for (int id : {IDS_APN_SUGGESTED, IDS_APN_OTHER_APNS}) {
+            std::wstring text;
+            ASSERT_TRUE(StringInLanguage(id, language, text));
+            const size_t mark = text.find(L'%');
+            ASSERT_NE(mark, std::wstring::npos) << "language " << language << " id " << id;
+            EXPECT_EQ(text.compare(mark, 2, L"%s"), 0) << "language " << language << " id " << id;
+            EXPECT_EQ(text.find(L'%', mark + 1), std::wstring::npos) << "language " << language << " id " << id;
         }
     }
 }
