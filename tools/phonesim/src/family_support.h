@@ -58,6 +58,7 @@ Answer RawDownload(const CommandContext& context, const std::string& announce, s
 Answer UploadAnswer(std::string goAhead, uint32_t length, UploadCompletion complete);
 
 // The CRC-32 of zip files and Ethernet.
+// Deliberately a copy of the command library's: the simulator shares no code with what it tests.
 uint32_t Crc32(std::string_view bytes);
 // Content of the stores' default files: byte i is i mod 251.
 std::string PatternContent(size_t size);

@@ -2,6 +2,7 @@
 // Software flow-control escaping on the wire: after "AT+IFC=1" the phone sends
 // XON (0x11), XOFF (0x13) and the escape byte "}" (0x7D) as two-byte pairs and
 // decodes the same pairs in what it receives.
+// Deliberately a copy of the serial link's: the simulator shares no code with what it tests.
 #include <optional>
 #include <string>
 #include <string_view>
