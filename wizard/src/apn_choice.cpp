@@ -66,4 +66,20 @@ std::vector<ApnSuggestion> SuggestApns(const ApnTable& table, const SimOperator&
     return suggestions;
 }
 
+std::vector<ApnSuggestion> SuggestionsForEmptyApn(const std::string& apnText, const ApnTable* table,
+                                                  SimOperatorReader& reader) {
+    SimOperator sim;
+    if (!apnText.empty() || table == nullptr || !reader.Read(sim)) return {};
+    return SuggestApns(*table, sim);
+}
+
+Credentials PrefilledCredentials(const std::optional<ApnSuggestion>& kept, const std::string& installedApn,
+                                 const Credentials& typed) {
+    Credentials filled = typed;
+    if (!kept || kept->setting.apn != installedApn) return filled;
+    if (filled.userName.empty()) filled.userName = kept->setting.userName;
+    if (filled.password.empty()) filled.password = kept->setting.password;
+    return filled;
+}
+
 }  // namespace ravelinwiz

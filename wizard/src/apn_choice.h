@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,28 @@ struct ApnSuggestion {
 // service provider name where several operators share it) names one; several
 // when the user has to choose.
 std::vector<ApnSuggestion> SuggestApns(const ApnTable& table, const SimOperator& sim);
+
+// Reads what the connected handset's SIM says about its operator; false when
+// nothing came (no handset, no SIM, a SIM waiting for its PIN, a refusal).
+class SimOperatorReader {
+public:
+    virtual ~SimOperatorReader() = default;
+    virtual bool Read(SimOperator& sim) = 0;
+};
+
+// The driver page on activation: asks the SIM once, and only when the APN
+// field is empty and an operator table is at hand.
+std::vector<ApnSuggestion> SuggestionsForEmptyApn(const std::string& apnText, const ApnTable* table,
+                                                  SimOperatorReader& reader);
+
+struct Credentials {
+    std::string userName;
+    std::string password;
+};
+
+// The dial-up page: each empty field takes the value of the suggestion the
+// user kept, when the APN given to the installer is still that suggestion's.
+Credentials PrefilledCredentials(const std::optional<ApnSuggestion>& kept, const std::string& installedApn,
+                                 const Credentials& typed);
 
 }  // namespace ravelinwiz

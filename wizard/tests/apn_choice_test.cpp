@@ -74,5 +74,68 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"IMSI too short", {"262", "0", ""}, {}, "", {}},
         ChoiceCase{"not digits", {"26x", "010", ""}, {}, "", {}}));
 
+class ScriptedSim : public SimOperatorReader {
+public:
+    explicit ScriptedSim(std::optional<SimOperator> sim) : sim_(std::move(sim)) {}
+    bool Read(SimOperator& sim) override {
+        ++reads;
+        if (sim_) sim = *sim_;
+        return sim_.has_value();
+    }
+    int reads = 0;
+
+private:
+    std::optional<SimOperator> sim_;
+};
+
+TEST(ApnChoice, SimAskedOnlyForAnEmptyApnFieldWithATable) {
+    const ApnTable table = TestTable();
+    const SimOperator known{"310", "010", ""};
+    struct Case {
+        const char* rule;
+        const char* apnText;
+        bool withTable;
+        std::optional<SimOperator> sim;
+        size_t suggestions;
+        int reads;
+    };
+    const Case cases[] = {
+        {"empty field, known operator", "", true, known, 1, 1},
+        {"typed APN stays", "typed", true, known, 0, 0},
+        {"no table", "", false, known, 0, 0},
+        {"no answer", "", true, std::nullopt, 0, 1},
+        {"unknown operator", "", true, SimOperator{"001", "010", ""}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        ScriptedSim reader(c.sim);
+        EXPECT_EQ(SuggestionsForEmptyApn(c.apnText, c.withTable ? &table : nullptr, reader).size(), c.suggestions)
+            << c.rule;
+        EXPECT_EQ(reader.reads, c.reads) << c.rule;
+    }
+}
+
+TEST(ApnChoice, DialUpFieldsTakeTheKeptSuggestionsCredentialsWhenEmpty) {
+    const ApnSuggestion kept{"Host Mobile", {"web.host", "web", "pw"}, {}};
+    struct Case {
+        const char* rule;
+        std::optional<ApnSuggestion> kept;
+        const char* installedApn;
+        Credentials typed;
+        Credentials expected;
+    };
+    const Case cases[] = {
+        {"both empty", kept, "web.host", {"", ""}, {"web", "pw"}},
+        {"typed user kept", kept, "web.host", {"me", ""}, {"me", "pw"}},
+        {"typed password kept", kept, "web.host", {"", "mine"}, {"web", "mine"}},
+        {"another APN installed", kept, "other.apn", {"", ""}, {"", ""}},
+        {"no suggestion", std::nullopt, "web.host", {"", ""}, {"", ""}},
+    };
+    for (const Case& c : cases) {
+        const Credentials filled = PrefilledCredentials(c.kept, c.installedApn, c.typed);
+        EXPECT_EQ(filled.userName, c.expected.userName) << c.rule;
+        EXPECT_EQ(filled.password, c.expected.password) << c.rule;
+    }
+}
+
 }  // namespace
 }  // namespace ravelinwiz
