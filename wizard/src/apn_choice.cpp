@@ -55,13 +55,22 @@ ApnSuggestion SuggestionOf(const MobileOperator& entry) {
     return suggestion;
 }
 
+// The database lists some operators twice on one network; the user is offered
+// each name with its APN once.
+bool ListedAlready(const std::vector<ApnSuggestion>& suggestions, const MobileOperator& entry) {
+    return std::any_of(suggestions.begin(), suggestions.end(), [&entry](const ApnSuggestion& listed) {
+        return listed.operatorName == entry.name && listed.setting.apn == entry.apns.front().apn;
+    });
+}
+
 }  // namespace
 
 std::vector<ApnSuggestion> SuggestApns(const ApnTable& table, const SimOperator& sim) {
     std::vector<ApnSuggestion> suggestions;
     if (sim.mncDigits.size() < 2) return suggestions;
     for (const MobileOperator* entry : NarrowedBySpn(table.OperatorsOn(sim.mcc, NetworkCode(table, sim)), sim.spn)) {
-        if (!entry->apns.empty()) suggestions.push_back(SuggestionOf(*entry));
+        if (entry->apns.empty() || ListedAlready(suggestions, *entry)) continue;
+        suggestions.push_back(SuggestionOf(*entry));
     }
     return suggestions;
 }

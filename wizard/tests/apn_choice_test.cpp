@@ -16,12 +16,15 @@ ApnTable TestTable() {
         {"Three Digits", {{"three.net", "", ""}}},                                                 // 3
         {"Two Digits", {{"two.net", "", ""}}},                                                     // 4
         {"No Data", {}},                                                                           // 5
+        {"Twice", {{"twice.net", "", ""}}},                                                        // 6
+        {"Twice", {{"twice.net", "", ""}}},                                                        // 7
     };
     std::vector<NetworkId> networks = {
         {262, 1, 2, 0}, {262, 1, 2, 1}, {262, 1, 2, 2},
         {310, 10, 3, 3}, {310, 1, 2, 4},
         {262, 9, 2, 5}, {262, 9, 2, 0},
         {262, 2, 2, 0},
+        {262, 3, 2, 6}, {262, 3, 2, 7},
     };
     return ApnTable(std::move(operators), std::move(networks));
 }
@@ -69,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"shared id, SPN matches several: offer those", {"262", "015", "Talk"},
                    {"Virtual Talk", "Cheap Talk"}, "virtual.net", {}},
         ChoiceCase{"SPN names an operator without APN: nothing", {"262", "095", "No Data"}, {}, "", {}},
+        ChoiceCase{"operator listed twice: offered once", {"262", "035", ""}, {"Twice"}, "twice.net", {}},
         ChoiceCase{"unknown network", {"262", "555", ""}, {}, "", {}},
         ChoiceCase{"unknown country", {"999", "010", ""}, {}, "", {}},
         ChoiceCase{"IMSI too short", {"262", "0", ""}, {}, "", {}},
