@@ -37,7 +37,7 @@
 
 #include "at_command.h"
 #include "fuzz_support.h"
-#include "handset_api.h"
+#include "handset_engine.h"
 #include "line_assembler.h"
 #include "response_parser.h"
 #include "serlox/serlox.h"
@@ -96,23 +96,23 @@ private:
     size_t next_ = 0;
 };
 
-// A handset object whose only port is `port`, recording its progress messages.
+// An engine whose only port is `port`, recording its progress messages.
 struct Engine {
     explicit Engine(ChunkPort& port)
-        : api(HandsetLinks{[&port](int number) -> CSerloxObj* {
-                               return number == static_cast<int>(kPortNumber) ? &port : nullptr;
-                           },
-                           [this](HandsetWindow, uint32_t message, uint32_t bytes) {
-                               progress.push_back({message, bytes});
-                           },
-                           nullptr},
-              std::make_unique<CAtResponseParser>()) {
-        api.RegisterUI(kWindow);
+        : engine(HandsetLinks{[&port](int number) -> CSerloxObj* {
+                                  return number == static_cast<int>(kPortNumber) ? &port : nullptr;
+                              },
+                              [this](HandsetWindow, uint32_t message, uint32_t bytes) {
+                                  progress.push_back({message, bytes});
+                              },
+                              nullptr},
+                 std::make_unique<CAtResponseParser>()) {
+        engine.RegisterUI(kWindow);
     }
 
     std::vector<Progress> progress;
     PortSettings settings{kPortNumber, 115200, 0};
-    CHandsetApi api;
+    HandsetEngine engine;
 };
 
 struct Stream {
@@ -161,12 +161,12 @@ int32_t ClassifyAlone(std::string_view bytes, AtResponse& response) {
 
 void CheckRaw(const Stream& stream) {
     ChunkPort port(stream.chunks, stream.ending);
-    Engine engine(port);
+    Engine subject(port);
     std::vector<char> destination(stream.total, static_cast<char>(kUntouched));
     AtResponse response;
     std::memset(&response, kResponseFill, sizeof response);
     const int32_t result =
-        engine.api.ReceiveRaw(&engine.settings, &response, destination.data(), stream.total, stream.timeoutMs);
+        subject.engine.ReceiveRaw(&subject.settings, &response, destination.data(), stream.total, stream.timeoutMs);
 
     // What a careful reader takes: whole chunks until `total` is reached; the
     // part of the last chunk beyond it is the answer that follows the data.
@@ -194,7 +194,7 @@ void CheckRaw(const Stream& stream) {
     FUZZ_CHECK(std::all_of(destination.begin() + static_cast<ptrdiff_t>(taken.size()), destination.end(),
                            [](char byte) { return byte == static_cast<char>(kUntouched); }));
     CheckTimeouts(port, reads, stream.timeoutMs);
-    FUZZ_CHECK(engine.progress == progress);
+    FUZZ_CHECK(subject.progress == progress);
     if (restFound) {
         AtResponse alone;
         FUZZ_CHECK(result == ClassifyAlone(rest, alone));
@@ -212,10 +212,10 @@ bool EndsBlock(const std::string& chunk) {
 
 void CheckBlock(const Stream& stream) {
     ChunkPort port(stream.chunks, stream.ending);
-    Engine engine(port);
+    Engine subject(port);
     char* block = nullptr;
     uint32_t length = 0xFFFFFFFF;
-    const int32_t result = engine.api.ReceiveBlock(&engine.settings, &block, &length, stream.timeoutMs);
+    const int32_t result = subject.engine.ReceiveBlock(&subject.settings, &block, &length, stream.timeoutMs);
 
     std::string expected;
     size_t reads = 0;
@@ -243,8 +243,8 @@ void CheckBlock(const Stream& stream) {
     FUZZ_CHECK(block != nullptr);
     FUZZ_CHECK(length == expected.size());
     FUZZ_CHECK(std::memcmp(block, expected.data(), expected.size()) == 0 && block[length] == '\0');
-    FUZZ_CHECK(engine.progress.empty());
-    engine.api.FreeRecvMem(&block);
+    FUZZ_CHECK(subject.progress.empty());
+    ReleaseHandedOut(&block);
     FUZZ_CHECK(block == nullptr);
 }
 

@@ -10,7 +10,7 @@
 #include "answer_codes.h"
 #include "family_fields.h"
 #include "family_text.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_convert.h"
 #include "text_fields.h"
 
@@ -110,13 +110,13 @@ int32_t ParseCalendarGroupAnswer(std::string_view text, AtResponse* response) {
     return PARSE_OK;
 }
 
-int32_t CHandsetApi::GetCalIdRange(const PortSettings* settings, int32_t* first, int32_t* last) {
-    if (settings == nullptr || first == nullptr || last == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t CalendarGroupOps::GetCalIdRange(const PortSettings* settings, int32_t* first, int32_t* last) {
+    if (settings == nullptr || first == nullptr || last == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     *first = 0;
     *last = 0;
     AtResponse response{};
-    int32_t result = StartFamilyExchange(settings, CalendarRequest(AT_CMD_QKCGR, kCalendarRangeForm, 0), &response,
-                                         responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, CalendarRequest(AT_CMD_QKCGR, kCalendarRangeForm, 0),
+                                                 &response, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_QKCGR) return FamilyAnswerCode(response, AT_RSP_QKVCALERR);
     FamilyAnswerFields range = FamilyAnswerFieldsOf(response);
@@ -125,21 +125,21 @@ int32_t CHandsetApi::GetCalIdRange(const PortSettings* settings, int32_t* first,
     if (response.familyValue != kCalendarRangeForm || firstId > lastId || lastId > kLargestGroupId) {
         return MEXTAL_UNEXPECTED_ANSWER;
     }
-    result = ReceiveAcceptedFinal(settings, AT_RSP_QKVCALERR);
+    result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_QKVCALERR);
     if (result != MEXTAL_OK) return result;
     *first = static_cast<int32_t>(firstId);
     *last = static_cast<int32_t>(lastId);
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ReadCalGroup(const PortSettings* settings, int32_t id, char* name, uint32_t size,
-                                  uint32_t* colour) {
+int32_t CalendarGroupOps::ReadCalGroup(const PortSettings* settings, int32_t id, char* name, uint32_t size,
+                                       uint32_t* colour) {
     if (name == nullptr || size == 0) return MEXTAL_BAD_ARGUMENT;
     return ReadCalendarGroup(settings, id, name, size, nullptr, 0, colour);
 }
 
-int32_t CHandsetApi::ReadCalGroupPath(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
-                                      char* path, uint32_t pathSize, uint32_t* colour) {
+int32_t CalendarGroupOps::ReadCalGroupPath(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
+                                           char* path, uint32_t pathSize, uint32_t* colour) {
     if (name == nullptr || nameSize == 0 || path == nullptr || pathSize == 0) return MEXTAL_BAD_ARGUMENT;
     return ReadCalendarGroup(settings, id, name, nameSize, path, pathSize, colour);
 }
@@ -147,16 +147,16 @@ int32_t CHandsetApi::ReadCalGroupPath(const PortSettings* settings, int32_t id, 
 // Name and path are handed out in the local code page, cut to fit their
 // buffers; a buffer of 33 (name) or 261 (path) bytes always takes the whole
 // text, since converting from UTF-8 never makes a text longer.
-int32_t CHandsetApi::ReadCalendarGroup(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
-                                       char* path, uint32_t pathSize, uint32_t* colour) {
-    if (settings == nullptr || id < 0 || colour == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t CalendarGroupOps::ReadCalendarGroup(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
+                                            char* path, uint32_t pathSize, uint32_t* colour) {
+    if (settings == nullptr || id < 0 || colour == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     std::memset(name, 0, nameSize);
     if (path != nullptr) std::memset(path, 0, pathSize);
     *colour = 0;
     AtResponse response{};
-    int32_t result = StartFamilyExchange(
+    int32_t result = engine_.StartFamilyExchange(
         settings, CalendarRequest(AT_CMD_QKCGR, kCalendarGroupForm, static_cast<uint32_t>(id)), &response,
-        responseTimeoutMs_);
+        engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_QKCGR) return FamilyAnswerCode(response, AT_RSP_QKVCALERR);
     FamilyAnswerFields group = FamilyAnswerFieldsOf(response);
@@ -169,7 +169,7 @@ int32_t CHandsetApi::ReadCalendarGroup(const PortSettings* settings, int32_t id,
         (path != nullptr && !mextal::FromHandsetText(FieldText(group.text1), localPath))) {
         return MEXTAL_UNEXPECTED_ANSWER;
     }
-    result = ReceiveAcceptedFinal(settings, AT_RSP_QKVCALERR);
+    result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_QKVCALERR);
     if (result != MEXTAL_OK) return result;
     mextal::CopyTerminated(localName, name, nameSize);
     if (path != nullptr) mextal::CopyTerminated(localPath, path, pathSize);
@@ -177,23 +177,24 @@ int32_t CHandsetApi::ReadCalendarGroup(const PortSettings* settings, int32_t id,
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::WriteCalGroup(const PortSettings* settings, int32_t id, const char* name, uint32_t colour,
-                                   uint32_t reserved) {
+int32_t CalendarGroupOps::WriteCalGroup(const PortSettings* settings, int32_t id, const char* name, uint32_t colour,
+                                        uint32_t reserved) {
     if (reserved != 0) return MEXTAL_BAD_ARGUMENT;
     return WriteCalendarGroup(settings, id, name, nullptr, colour);
 }
 
-int32_t CHandsetApi::WriteCalGroupPath(const PortSettings* settings, int32_t id, const char* name, const char* path,
-                                       uint32_t colour, uint32_t reserved1, uint32_t reserved2) {
+int32_t CalendarGroupOps::WriteCalGroupPath(const PortSettings* settings, int32_t id, const char* name,
+                                            const char* path, uint32_t colour, uint32_t reserved1,
+                                            uint32_t reserved2) {
     if (path == nullptr || reserved1 != 0 || reserved2 != 0) return MEXTAL_BAD_ARGUMENT;
     return WriteCalendarGroup(settings, id, name, path, colour);
 }
 
 // An empty name leaves the group unused; an empty tone path sets the standard
 // tone.
-int32_t CHandsetApi::WriteCalendarGroup(const PortSettings* settings, int32_t id, const char* name,
-                                        const char* path, uint32_t colour) {
-    if (settings == nullptr || id < 0 || colour > kMostColour || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t CalendarGroupOps::WriteCalendarGroup(const PortSettings* settings, int32_t id, const char* name,
+                                             const char* path, uint32_t colour) {
+    if (settings == nullptr || id < 0 || colour > kMostColour || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     FamilyRequestFields fields{};
     fields.form = path != nullptr ? kCalendarWriteToneForm : kCalendarWriteForm;
     fields.numbers[kCalendarIdNumber] = static_cast<uint32_t>(id);
@@ -205,6 +206,6 @@ int32_t CHandsetApi::WriteCalendarGroup(const PortSettings* settings, int32_t id
                                                         sizeof fields.text1))) {
         return MEXTAL_BAD_ARGUMENT;
     }
-    return ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_QKCGW, fields), AT_RSP_QKVCALERR,
-                             responseTimeoutMs_);
+    return engine_.ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_QKCGW, fields), AT_RSP_QKVCALERR,
+                                     engine_.ResponseTimeoutMs());
 }

@@ -10,7 +10,7 @@
 #include "answer_codes.h"
 #include "family_fields.h"
 #include "family_text.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_fields.h"
 
 namespace {
@@ -87,66 +87,67 @@ int32_t ParsePictureAnswer(AtCommandId id, std::string_view text, AtResponse* re
     return mextal::ParseFamilyNumberAnswer(id, text, kAnswerNumbers, response);
 }
 
-int32_t CHandsetApi::DSCListDir(const PortSettings* settings, const char* folder, char** text, uint32_t* length) {
+int32_t CameraPictureOps::DSCListDir(const PortSettings* settings, const char* folder, char** text, uint32_t* length) {
     FamilyRequestFields fields{};
     if (settings == nullptr || text == nullptr || *text != nullptr || length == nullptr || *length != 0 ||
-        !parser_ || !StoreFolder(folder, fields)) {
+        !engine_.HasParser() || !StoreFolder(folder, fields)) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCDIR, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCDIR, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_QKDSCDIR);
     if (result != MEXTAL_OK) return result;
     uint32_t announced = FamilyAnswerFieldsOf(response).numbers[kAnswerNumber];
     uint8_t* listing = nullptr;
-    result = ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_FSERROR, &listing);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_FSERROR, &listing);
     if (result != MEXTAL_OK) return result;
     result = mextal::HandOutListing(listing, announced, text, length);
     std::free(listing);
     return result;
 }
 
-int32_t CHandsetApi::DSCReadMsFile(const PortSettings* settings, const char* name, uint8_t** data,
-                                   uint32_t* length) {
+int32_t CameraPictureOps::DSCReadMsFile(const PortSettings* settings, const char* name, uint8_t** data,
+                                        uint32_t* length) {
     FamilyRequestFields fields{};
     if (settings == nullptr || data == nullptr || *data != nullptr || length == nullptr || *length != 0 ||
-        !parser_ || !StorePictureName(name, fields.text0)) {
+        !engine_.HasParser() || !StorePictureName(name, fields.text0)) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCRF, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCRF, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_QKDSCRF);
     if (result != MEXTAL_OK) return result;
     uint32_t announced = FamilyAnswerFieldsOf(response).numbers[kAnswerNumber];
-    result = ReceiveFamilyContent(settings, announced, kMostPictureBytes, AT_RSP_FSERROR, data);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostPictureBytes, AT_RSP_FSERROR, data);
     if (result == MEXTAL_OK) *length = announced;
     return result;
 }
 
-int32_t CHandsetApi::DSCRenameMsFile(const PortSettings* settings, const char* oldName, const char* newName,
-                                     uint32_t reserved) {
+int32_t CameraPictureOps::DSCRenameMsFile(const PortSettings* settings, const char* oldName, const char* newName,
+                                          uint32_t reserved) {
     return MovePicture(settings, DSC_MOVE_RENAME, oldName, newName, reserved);
 }
 
-int32_t CHandsetApi::DSCDelMsFile(const PortSettings* settings, const char* name, uint32_t reserved) {
+int32_t CameraPictureOps::DSCDelMsFile(const PortSettings* settings, const char* name, uint32_t reserved) {
     return MovePicture(settings, DSC_MOVE_DELETE, name, nullptr, reserved);
 }
 
-int32_t CHandsetApi::MovePicture(const PortSettings* settings, int32_t mode, const char* name, const char* newName,
-                                 uint32_t reserved) {
+int32_t CameraPictureOps::MovePicture(const PortSettings* settings, int32_t mode, const char* name, const char* newName,
+                                      uint32_t reserved) {
     FamilyRequestFields fields{};
     fields.form = mode;
     // An empty new name is refused like any other empty name: a rename can
     // never turn into something else on the handset.
     bool newNameFits = mode != DSC_MOVE_RENAME || StorePictureName(newName, fields.text1);
-    if (settings == nullptr || reserved != 0 || !parser_ || !StorePictureName(name, fields.text0) || !newNameFits) {
+    if (settings == nullptr || reserved != 0 || !engine_.HasParser() || !StorePictureName(name, fields.text0) ||
+        !newNameFits) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCMV, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_QKDSCMV, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_QKDSCMV);
     // The mode comes back: a delete acknowledged as a rename, or the other way
     // round, is not what was asked for.
@@ -154,5 +155,5 @@ int32_t CHandsetApi::MovePicture(const PortSettings* settings, int32_t mode, con
         result = MEXTAL_UNEXPECTED_ANSWER;
     }
     if (result != MEXTAL_OK) return result;
-    return ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
+    return engine_.ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
 }

@@ -1,11 +1,13 @@
-// The command transaction engine: handshakes, sending command lines and raw
-// bytes, and receiving classified answers, raw payloads and blocks.
+// The command transaction engine: its settings, handshakes, sending command
+// lines and raw bytes, and receiving classified answers, raw payloads and
+// blocks.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "answer_codes.h"
-#include "handset_api.h"
+#include "handset_engine.h"
 #include "text_fields.h"
 
 namespace {
@@ -72,17 +74,78 @@ private:
 
 }  // namespace
 
-CSerloxObj* CHandsetApi::FindPort(const PortSettings* settings) {
+void ReleaseHandedOut(void* pointerAddress) {
+    if (pointerAddress == nullptr) return;
+    void** pointer = static_cast<void**>(pointerAddress);
+    std::free(*pointer);
+    *pointer = nullptr;
+}
+
+HandsetEngine::HandsetEngine(HandsetLinks links, std::unique_ptr<CAtResponseParser> parser)
+    : links_(std::move(links)), parser_(std::move(parser)) {}
+
+int32_t HandsetEngine::SetRetryInfo(int32_t retryCount, int32_t handshakeTimeoutMs) {
+    retryCount_ = retryCount;
+    handshakeTimeoutMs_ = handshakeTimeoutMs;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::GetRetryCnt(int32_t* retryCount, int32_t* handshakeTimeoutMs) const {
+    if (retryCount == nullptr || handshakeTimeoutMs == nullptr) return MEXTAL_BAD_ARGUMENT;
+    *retryCount = retryCount_;
+    *handshakeTimeoutMs = handshakeTimeoutMs_;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::SetWaitResTime(int32_t responseTimeoutMs) {
+    responseTimeoutMs_ = responseTimeoutMs;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::GetWaitResTime(int32_t* responseTimeoutMs) const {
+    if (responseTimeoutMs == nullptr) return MEXTAL_BAD_ARGUMENT;
+    *responseTimeoutMs = responseTimeoutMs_;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::SetSecondWaitResTime(int32_t timeoutMs) {
+    secondResponseTimeoutMs_ = timeoutMs;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::GetSecondWaitResTime(int32_t* timeoutMs) const {
+    if (timeoutMs == nullptr) return MEXTAL_BAD_ARGUMENT;
+    *timeoutMs = secondResponseTimeoutMs_;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::RegisterUI(HandsetWindow window) {
+    window_ = window;
+    return MEXTAL_OK;
+}
+
+int32_t HandsetEngine::FirstListAnswerTimeoutMs() const {
+    // The service answers -1 when it knows no value; a library built without an
+    // agent behaves the same way.
+    int32_t modelTimeoutMs = links_.modelAgent ? links_.modelAgent->GetAtWaitTimeout(0) : kNoModelTimeout;
+    return modelTimeoutMs >= 0 ? modelTimeoutMs : responseTimeoutMs_;
+}
+
+void HandsetEngine::Notify(uint32_t message, uint32_t bytes) {
+    if (window_ != nullptr && links_.sendProgress) links_.sendProgress(window_, message, bytes);
+}
+
+CSerloxObj* HandsetEngine::FindPort(const PortSettings* settings) {
     return links_.findPort ? links_.findPort(static_cast<int>(settings->port)) : nullptr;
 }
 
-int32_t CHandsetApi::ApplyPortSettings(const PortSettings* settings) {
+int32_t HandsetEngine::ApplyPortSettings(const PortSettings* settings) {
     CSerloxObj* port = FindPort(settings);
     if (port == nullptr || port->Configure(*settings, 1) != LINK_OK) return MEXTAL_PORT_UNAVAILABLE;
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t* length) {
+int32_t HandsetEngine::ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t* length) {
     *length = 0;
     int32_t result = port->ReadChunk(receiveBuffer_, kReceiveBufferBytes, length, WaitMs(timeoutMs), 0, 0);
     *length = std::min(*length, kReceiveBufferBytes);
@@ -90,18 +153,18 @@ int32_t CHandsetApi::ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t*
     return result;
 }
 
-std::string_view CHandsetApi::LastReceivedLine() const {
+std::string_view HandsetEngine::LastReceivedLine() const {
     return mextal::TrimLineEnds(mextal::TextOf(receiveBuffer_, receivedLength_));
 }
 
-int32_t CHandsetApi::Handshake(const PortSettings* settings, bool reconfigure) {
+int32_t HandsetEngine::Handshake(const PortSettings* settings, bool reconfigure) {
     if (!parser_) return MEXTAL_NO_PARSER;
     int32_t result = RepeatCommand(settings, AT_CMD_AT, retryCount_, handshakeTimeoutMs_, reconfigure);
     if (result != MEXTAL_OK) return result;
     return ExchangeCommand(settings, AT_CMD_ATE0, responseTimeoutMs_);
 }
 
-int32_t CHandsetApi::ResetHandshake(const PortSettings* settings, int32_t attempts, int32_t timeoutMs) {
+int32_t HandsetEngine::ResetHandshake(const PortSettings* settings, int32_t attempts, int32_t timeoutMs) {
     if (!parser_) return MEXTAL_NO_PARSER;
     // Counted in 64 bits: the largest attempt count plus the first try still fits.
     int64_t tries = int64_t{std::max(attempts, 0)} + 1;
@@ -110,7 +173,7 @@ int32_t CHandsetApi::ResetHandshake(const PortSettings* settings, int32_t attemp
     return ExchangeCommand(settings, AT_CMD_ATE0, responseTimeoutMs_);
 }
 
-int32_t CHandsetApi::RepeatCommand(const PortSettings* settings, AtCommandId command, int64_t tries,
+int32_t HandsetEngine::RepeatCommand(const PortSettings* settings, AtCommandId command, int64_t tries,
                                    int32_t timeoutMs, bool reconfigure) {
     int32_t result = MEXTAL_OK;
     for (int64_t attempt = 0; attempt < tries; ++attempt) {
@@ -123,7 +186,7 @@ int32_t CHandsetApi::RepeatCommand(const PortSettings* settings, AtCommandId com
 
 // Sends a command without parameters and reads its final answer, passing over
 // the handset's echo of the command.
-int32_t CHandsetApi::ExchangeCommand(const PortSettings* settings, AtCommandId command, int32_t timeoutMs) {
+int32_t HandsetEngine::ExchangeCommand(const PortSettings* settings, AtCommandId command, int32_t timeoutMs) {
     AtRequest request{};
     request.id = command;
     int32_t result = SendRequest(settings, request);
@@ -134,7 +197,7 @@ int32_t CHandsetApi::ExchangeCommand(const PortSettings* settings, AtCommandId c
     return FinalAnswerCode(response.id);
 }
 
-int32_t CHandsetApi::ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
+int32_t HandsetEngine::ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
                                         int32_t timeoutMs) {
     int32_t result = ReceiveResponse(settings, response, timeoutMs);
     for (int passed = 0; result == MEXTAL_OK && response->id == passedOver && passed < kMaxAnswersPassedOver;
@@ -144,7 +207,7 @@ int32_t CHandsetApi::ReceivePassingOver(const PortSettings* settings, AtResponse
     return result;
 }
 
-int32_t CHandsetApi::SendRequest(const PortSettings* settings, const AtRequest& request) {
+int32_t HandsetEngine::SendRequest(const PortSettings* settings, const AtRequest& request) {
     if (!parser_) return MEXTAL_NO_PARSER;
     CSerloxObj* port = FindPort(settings);
     if (port == nullptr) return MEXTAL_PORT_UNAVAILABLE;
@@ -156,7 +219,7 @@ int32_t CHandsetApi::SendRequest(const PortSettings* settings, const AtRequest& 
     return result;
 }
 
-int32_t CHandsetApi::SendRaw(const PortSettings* settings, const char* bytes, uint32_t length) {
+int32_t HandsetEngine::SendRaw(const PortSettings* settings, const char* bytes, uint32_t length) {
     if (bytes == nullptr && length > 0) return MEXTAL_BAD_ARGUMENT;
     CSerloxObj* port = FindPort(settings);
     if (port == nullptr) return MEXTAL_PORT_UNAVAILABLE;
@@ -170,7 +233,7 @@ int32_t CHandsetApi::SendRaw(const PortSettings* settings, const char* bytes, ui
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ReceiveResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
+int32_t HandsetEngine::ReceiveResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
     if (!parser_) return MEXTAL_NO_PARSER;
     CSerloxObj* port = FindPort(settings);
     if (port == nullptr) return MEXTAL_PORT_UNAVAILABLE;
@@ -180,7 +243,7 @@ int32_t CHandsetApi::ReceiveResponse(const PortSettings* settings, AtResponse* r
     return parser_->ClassifyResponse(response, receiveBuffer_, length);
 }
 
-int32_t CHandsetApi::ReceivePlainResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
+int32_t HandsetEngine::ReceivePlainResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
     if (!parser_) return MEXTAL_NO_PARSER;
     CSerloxObj* port = FindPort(settings);
     if (port == nullptr) return MEXTAL_PORT_UNAVAILABLE;
@@ -190,7 +253,7 @@ int32_t CHandsetApi::ReceivePlainResponse(const PortSettings* settings, AtRespon
     return parser_->ClassifyPlainResponse(response, receiveBuffer_, length);
 }
 
-int32_t CHandsetApi::ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
+int32_t HandsetEngine::ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
                                 uint32_t total, int32_t timeoutMs) {
     if (!parser_) return MEXTAL_NO_PARSER;
     if (destination == nullptr && total > 0) return MEXTAL_BAD_ARGUMENT;
@@ -211,7 +274,7 @@ int32_t CHandsetApi::ReceiveRaw(const PortSettings* settings, AtResponse* respon
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs) {
+int32_t HandsetEngine::ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs) {
     if (block == nullptr || length == nullptr) return MEXTAL_BAD_ARGUMENT;
     *block = nullptr;
     *length = 0;

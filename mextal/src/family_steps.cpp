@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "answer_codes.h"
-#include "handset_api.h"
+#include "handset_engine.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ bool EndsWithLineEnd(const uint8_t* bytes, uint32_t total) {
 
 }  // namespace
 
-int32_t CHandsetApi::StartFamilyExchange(const PortSettings* settings, const AtRequest& request,
+int32_t HandsetEngine::StartFamilyExchange(const PortSettings* settings, const AtRequest& request,
                                          AtResponse* response, int32_t timeoutMs) {
     int32_t result = ApplyPortSettings(settings);
     if (result == MEXTAL_OK) result = Handshake(settings, true);
@@ -27,7 +27,7 @@ int32_t CHandsetApi::StartFamilyExchange(const PortSettings* settings, const AtR
     return result;
 }
 
-int32_t CHandsetApi::ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request,
+int32_t HandsetEngine::ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request,
                                        AtCommandId errorLine, int32_t timeoutMs) {
     AtResponse response{};
     int32_t result = StartFamilyExchange(settings, request, &response, timeoutMs);
@@ -35,18 +35,18 @@ int32_t CHandsetApi::ExchangeFinalOnly(const PortSettings* settings, const AtReq
     return response.id == AT_RSP_OK ? MEXTAL_OK : FamilyAnswerCode(response, errorLine);
 }
 
-int32_t CHandsetApi::ReceiveAcceptedAnswer(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
+int32_t HandsetEngine::ReceiveAcceptedAnswer(const PortSettings* settings, AtResponse* response, int32_t timeoutMs) {
     return ReceiveResponse(settings, response, timeoutMs) == MEXTAL_OK ? MEXTAL_OK : MEXTAL_FINAL_ANSWER_FAILED;
 }
 
-int32_t CHandsetApi::ReceiveAcceptedFinal(const PortSettings* settings, AtCommandId errorLine) {
+int32_t HandsetEngine::ReceiveAcceptedFinal(const PortSettings* settings, AtCommandId errorLine) {
     AtResponse response{};
     int32_t result = ReceiveAcceptedAnswer(settings, &response, responseTimeoutMs_);
     if (result != MEXTAL_OK) return result;
     return response.id == AT_RSP_OK ? MEXTAL_OK : FamilyAnswerCode(response, errorLine);
 }
 
-int32_t CHandsetApi::ReceiveFamilyContent(const PortSettings* settings, uint32_t announced, uint32_t limit,
+int32_t HandsetEngine::ReceiveFamilyContent(const PortSettings* settings, uint32_t announced, uint32_t limit,
                                           AtCommandId errorLine, uint8_t** content) {
     *content = nullptr;
     // Checked before anything is allocated: the length comes from the handset.
@@ -76,7 +76,7 @@ int32_t CHandsetApi::ReceiveFamilyContent(const PortSettings* settings, uint32_t
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
+int32_t HandsetEngine::SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
                                        AtResponse* response) {
     int32_t result = SendRaw(settings, reinterpret_cast<const char*>(data), length);
     if (result != MEXTAL_OK) return result;

@@ -11,7 +11,7 @@
 #include "crc32.h"
 #include "family_fields.h"
 #include "family_text.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_fields.h"
 
 namespace {
@@ -146,42 +146,42 @@ int32_t ParseFileSystemAnswer(AtCommandId id, std::string_view text, AtResponse*
     }
 }
 
-int32_t CHandsetApi::ReadMsFile(const PortSettings* settings, int32_t kind, const char* path, uint8_t** data,
-                                uint32_t* length, uint32_t reserved) {
+int32_t FileSystemOps::ReadMsFile(const PortSettings* settings, int32_t kind, const char* path, uint8_t** data,
+                                  uint32_t* length, uint32_t reserved) {
     FamilyRequestFields fields{};
     if (settings == nullptr || data == nullptr || *data != nullptr || length == nullptr || *length != 0 ||
-        reserved != 0 || !parser_ || !PathRequest(kind, path, fields)) {
+        reserved != 0 || !engine_.HasParser() || !PathRequest(kind, path, fields)) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSRF, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSRF, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_FSRF, answer, kAnswerKind, kind);
     if (result != MEXTAL_OK) return result;
     uint32_t announced = answer.numbers[kAnswerLength];
-    result = ReceiveFamilyContent(settings, announced, kMostFileBytes, AT_RSP_FSERROR, data);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostFileBytes, AT_RSP_FSERROR, data);
     if (result == MEXTAL_OK) *length = announced;
     return result;
 }
 
-int32_t CHandsetApi::WriteMsFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
-                                 uint32_t length, uint32_t reserved) {
+int32_t FileSystemOps::WriteMsFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
+                                   uint32_t length, uint32_t reserved) {
     // An empty file is a valid thing to write.
     return UploadFile(settings, kind, path, data, length, reserved, FS_WRITE_REPLACE);
 }
 
-int32_t CHandsetApi::AppendMsFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
-                                  uint32_t length, uint32_t reserved) {
+int32_t FileSystemOps::AppendMsFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
+                                    uint32_t length, uint32_t reserved) {
     // Appending nothing would change nothing but the file's time.
     if (length == 0) return MEXTAL_BAD_ARGUMENT;
     return UploadFile(settings, kind, path, data, length, reserved, FS_WRITE_APPEND);
 }
 
-int32_t CHandsetApi::UploadFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
-                                uint32_t length, uint32_t reserved, uint32_t mode) {
+int32_t FileSystemOps::UploadFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
+                                  uint32_t length, uint32_t reserved, uint32_t mode) {
     FamilyRequestFields fields{};
-    if (settings == nullptr || data == nullptr || length > kMostFileBytes || reserved != 0 || !parser_ ||
+    if (settings == nullptr || data == nullptr || length > kMostFileBytes || reserved != 0 || !engine_.HasParser() ||
         !PathRequest(kind, path, fields)) {
         return MEXTAL_BAD_ARGUMENT;
     }
@@ -189,63 +189,63 @@ int32_t CHandsetApi::UploadFile(const PortSettings* settings, int32_t kind, cons
     fields.numbers[kFileLengthNumber] = length;
     fields.numbers[kFileCrcNumber] = mextal::Crc32(data, length);
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSWF, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSWF, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     // The go-ahead is a plain "OK"; anything else and the handset takes nothing.
     if (response.id != AT_RSP_OK) return FamilyAnswerCode(response, AT_RSP_FSERROR);
-    result = SendFamilyContent(settings, data, length, &response);
+    result = engine_.SendFamilyContent(settings, data, length, &response);
     if (result != MEXTAL_OK) return result;
     return response.id == AT_RSP_OK ? MEXTAL_OK : FamilyAnswerCode(response, AT_RSP_FSERROR);
 }
 
-int32_t CHandsetApi::DeleteMsFile(const PortSettings* settings, int32_t kind, const char* path) {
+int32_t FileSystemOps::DeleteMsFile(const PortSettings* settings, int32_t kind, const char* path) {
     return ChangeFileSystem(settings, kind, FS_MISC_DELETE_FILE, path, nullptr);
 }
 
-int32_t CHandsetApi::RenameMsFile(const PortSettings* settings, int32_t kind, const char* oldPath,
-                                  const char* newPath) {
+int32_t FileSystemOps::RenameMsFile(const PortSettings* settings, int32_t kind, const char* oldPath,
+                                    const char* newPath) {
     return ChangeFileSystem(settings, kind, FS_MISC_RENAME_FILE, oldPath, newPath);
 }
 
-int32_t CHandsetApi::NewDir(const PortSettings* settings, int32_t kind, const char* path) {
+int32_t FileSystemOps::NewDir(const PortSettings* settings, int32_t kind, const char* path) {
     return ChangeFileSystem(settings, kind, FS_MISC_NEW_DIR, path, nullptr);
 }
 
-int32_t CHandsetApi::DeleteDir(const PortSettings* settings, int32_t kind, const char* path) {
+int32_t FileSystemOps::DeleteDir(const PortSettings* settings, int32_t kind, const char* path) {
     return ChangeFileSystem(settings, kind, FS_MISC_DELETE_DIR, path, nullptr);
 }
 
-int32_t CHandsetApi::RenameDir(const PortSettings* settings, int32_t kind, const char* oldPath, const char* newPath) {
+int32_t FileSystemOps::RenameDir(const PortSettings* settings, int32_t kind, const char* oldPath, const char* newPath) {
     return ChangeFileSystem(settings, kind, FS_MISC_RENAME_DIR, oldPath, newPath);
 }
 
-int32_t CHandsetApi::ChangeFileSystem(const PortSettings* settings, int32_t kind, int32_t sub, const char* path,
-                                      const char* newPath) {
+int32_t FileSystemOps::ChangeFileSystem(const PortSettings* settings, int32_t kind, int32_t sub, const char* path,
+                                        const char* newPath) {
     FamilyRequestFields fields{};
     fields.form = sub;
     bool newPathFits = !HasNewPath(static_cast<FileMiscCommand>(sub)) ||
                        mextal::PrepareRequestText(newPath, mextal::kMostRequestTextBytes, mextal::EmptyText::Refused,
                                                   fields.text1, sizeof fields.text1);
-    if (settings == nullptr || !parser_ || !PathRequest(kind, path, fields) || !newPathFits) {
+    if (settings == nullptr || !engine_.HasParser() || !PathRequest(kind, path, fields) || !newPathFits) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSMISC, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSMISC, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_FSMISC, answer, kMiscAnswerKind, kind);
     if (result == MEXTAL_OK && answer.numbers[kMiscAnswerSub] != static_cast<uint32_t>(sub)) {
         result = MEXTAL_UNEXPECTED_ANSWER;
     }
     if (result != MEXTAL_OK) return result;
-    return ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
+    return engine_.ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
 }
 
-int32_t CHandsetApi::QueryFlashSpace(const PortSettings* settings, int32_t kind, uint32_t* total, uint32_t* used,
-                                     uint32_t* available) {
+int32_t FileSystemOps::QueryFlashSpace(const PortSettings* settings, int32_t kind, uint32_t* total, uint32_t* used,
+                                       uint32_t* available) {
     if (settings == nullptr || !IsFileKind(kind) || total == nullptr || used == nullptr || available == nullptr ||
-        !parser_) {
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     *total = 0;
@@ -255,12 +255,12 @@ int32_t CHandsetApi::QueryFlashSpace(const PortSettings* settings, int32_t kind,
     fields.form = FS_MISC_SPACE;
     fields.numbers[kFileKindNumber] = static_cast<uint32_t>(kind);
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSMISC, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSMISC, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_FSMISC, answer, kMiscAnswerKind, kind);
     if (result == MEXTAL_OK && answer.numbers[kMiscAnswerSub] != FS_MISC_SPACE) result = MEXTAL_UNEXPECTED_ANSWER;
-    if (result == MEXTAL_OK) result = ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
+    if (result == MEXTAL_OK) result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
     if (result != MEXTAL_OK) return result;
     *total = answer.numbers[kSpaceTotal];
     *used = answer.numbers[kSpaceUsed];
@@ -268,22 +268,22 @@ int32_t CHandsetApi::QueryFlashSpace(const PortSettings* settings, int32_t kind,
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::QueryMsFileAttr(const PortSettings* settings, int32_t kind, const char* path, uint32_t* size,
-                                     uint32_t* attributes, uint32_t* modified) {
+int32_t FileSystemOps::QueryMsFileAttr(const PortSettings* settings, int32_t kind, const char* path, uint32_t* size,
+                                       uint32_t* attributes, uint32_t* modified) {
     FamilyRequestFields fields{};
-    if (settings == nullptr || size == nullptr || attributes == nullptr || modified == nullptr || !parser_ ||
-        !PathRequest(kind, path, fields)) {
+    if (settings == nullptr || size == nullptr || attributes == nullptr || modified == nullptr ||
+        !engine_.HasParser() || !PathRequest(kind, path, fields)) {
         return MEXTAL_BAD_ARGUMENT;
     }
     *size = 0;
     *attributes = 0;
     *modified = 0;
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSQA, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSQA, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_FSQA, answer, kAnswerKind, kind);
-    if (result == MEXTAL_OK) result = ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
+    if (result == MEXTAL_OK) result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_FSERROR);
     if (result != MEXTAL_OK) return result;
     *size = answer.numbers[kAttributeSize];
     *attributes = answer.numbers[kAttributeBits];
@@ -291,22 +291,22 @@ int32_t CHandsetApi::QueryMsFileAttr(const PortSettings* settings, int32_t kind,
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ListDir(const PortSettings* settings, int32_t kind, const char* path, char** text,
-                             uint32_t* length) {
+int32_t FileSystemOps::ListDir(const PortSettings* settings, int32_t kind, const char* path, char** text,
+                               uint32_t* length) {
     FamilyRequestFields fields{};
     if (settings == nullptr || text == nullptr || *text != nullptr || length == nullptr || *length != 0 ||
-        !parser_ || !PathRequest(kind, path, fields)) {
+        !engine_.HasParser() || !PathRequest(kind, path, fields)) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSDIR, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_FSDIR, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (result == MEXTAL_OK) result = AcceptedAnswerCode(response, AT_RSP_FSDIR, answer, kAnswerKind, kind);
     if (result != MEXTAL_OK) return result;
     uint32_t announced = answer.numbers[kAnswerLength];
     uint8_t* listing = nullptr;
-    result = ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_FSERROR, &listing);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_FSERROR, &listing);
     if (result != MEXTAL_OK) return result;
     result = mextal::HandOutListing(listing, announced, text, length);
     std::free(listing);

@@ -5,7 +5,7 @@
 
 #include "answer_codes.h"
 #include "family_records.h"
-#include "handset_api.h"
+#include "family_operations.h"
 
 namespace {
 
@@ -115,16 +115,18 @@ bool ReadAdnRecordInfo(const uint8_t* bytes, size_t count, AdnRecordInfo& info) 
     return read;
 }
 
-int32_t CHandsetApi::RebootMs(const PortSettings* settings, uint32_t mode) {
-    if (settings == nullptr || (mode != kRestart && mode != kSwitchOff) || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t HandsetAndSimOps::RebootMs(const PortSettings* settings, uint32_t mode) {
+    if (settings == nullptr || (mode != kRestart && mode != kSwitchOff) || !engine_.HasParser()) {
+        return MEXTAL_BAD_ARGUMENT;
+    }
     FamilyRequestFields fields{};
     fields.numbers[0] = mode;
-    return ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_SYSTEM, fields), kNoFamilyErrorLine,
-                             responseTimeoutMs_);
+    return engine_.ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_SYSTEM, fields), kNoFamilyErrorLine,
+                                     engine_.ResponseTimeoutMs());
 }
 
-int32_t CHandsetApi::GetSIMCount(const PortSettings* settings, uint32_t* count) {
-    if (settings == nullptr || count == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t HandsetAndSimOps::GetSIMCount(const PortSettings* settings, uint32_t* count) {
+    if (settings == nullptr || count == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     *count = 0;
     AdnRecordInfo info{};
     int32_t result = ReadPhonebookInfo(settings, &info);
@@ -132,8 +134,8 @@ int32_t CHandsetApi::GetSIMCount(const PortSettings* settings, uint32_t* count) 
     return result;
 }
 
-int32_t CHandsetApi::GetSIMTextLength(const PortSettings* settings, uint32_t* length) {
-    if (settings == nullptr || length == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t HandsetAndSimOps::GetSIMTextLength(const PortSettings* settings, uint32_t* length) {
+    if (settings == nullptr || length == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     *length = 0;
     AdnRecordInfo info{};
     int32_t result = ReadPhonebookInfo(settings, &info);
@@ -144,18 +146,18 @@ int32_t CHandsetApi::GetSIMTextLength(const PortSettings* settings, uint32_t* le
 // GET RESPONSE on EF_ADN. The "+CRSM" line is followed by "OK" whatever its
 // status, since the status is the SIM's and the command itself went through;
 // that "OK" is taken before the status is reported.
-int32_t CHandsetApi::ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info) {
+int32_t HandsetAndSimOps::ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info) {
     FamilyRequestFields fields{};
     fields.numbers[0] = kGetResponse;
     fields.numbers[1] = kAdnFileId;
     fields.numbers[4] = kRecordInfoBytes;
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_CRSM, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_CRSM, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_CRSM) return FamilyAnswerCode(response, kNoFamilyErrorLine);
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
-    result = ReceiveAcceptedFinal(settings, kNoFamilyErrorLine);
+    result = engine_.ReceiveAcceptedFinal(settings, kNoFamilyErrorLine);
     if (result != MEXTAL_OK) return result;
     uint32_t sw1 = answer.numbers[0];
     uint32_t sw2 = answer.numbers[1];

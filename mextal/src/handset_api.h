@@ -1,51 +1,13 @@
 #pragma once
-// The library-wide handset object: its settings, the command transaction engine
-// and one operation per export.
+// The library-wide handset object that the exports call: its virtual
+// operations keep the exported frame's slot order (destructor, settings,
+// handset operations in export-table order, engine operations) and each one
+// forwards to the engine or to the operations of its command family.
 #include <cstdint>
-#include <functional>
 #include <memory>
 
-#include "at_command.h"
-#include "mextal/mextal.h"
-#include "modquar/modquar.h"
-#include "response_parser.h"
-#include "serlox/serlox.h"
-
-struct AdnRecordInfo;
-
-// What the handset object reaches outside itself. The library uses the
-// product's links; tests hand in their own port objects and progress recorder.
-struct HandsetLinks {
-    std::function<CSerloxObj*(int port)> findPort;
-    std::function<void(HandsetWindow window, uint32_t message, uint32_t bytes)> sendProgress;
-    CModelAgent* modelAgent;
-};
-
-// The serial link's port table, window messages, and the model agent of the
-// model information service.
-HandsetLinks ProductLinks();
-
-constexpr int32_t kDefaultRetryCount = 3;
-constexpr int32_t kDefaultHandshakeTimeoutMs = 2000;
-constexpr int32_t kDefaultResponseTimeoutMs = 10000;
-constexpr int32_t kDefaultSecondResponseTimeoutMs = 15000;
-constexpr int32_t kDefaultLongTimeoutMs = 60000;
-
-// One received chunk; the serial link never delivers more.
-constexpr uint32_t kReceiveBufferBytes = 2048;
-// Pieces of an upload handed to the serial link at once.
-constexpr uint32_t kUploadPieceBytes = 2048;
-// Growth step of the block collected by ReceiveBlock.
-constexpr uint32_t kBlockGrowthBytes = 8192;
-// The largest listing taken from the handset, whether announced before a raw
-// download or collected as a block: listings of a handset's folders, suites
-// and media items stay far below it, and a handset that claims or sends more
-// must not make the library allocate without bound.
-constexpr uint32_t kMostListingBytes = 1048576;
-// Answers read past in a row while waiting for a command's real answer (its
-// echo, handset error lines). A handset sends a few at most; one that repeats
-// them without end must not keep the operation waiting for ever.
-constexpr int kMaxAnswersPassedOver = 16;
+#include "family_operations.h"
+#include "handset_engine.h"
 
 class CHandsetApi {
 public:
@@ -146,11 +108,8 @@ public:
     virtual int32_t MMSSend(const PortSettings* settings, uint32_t id);
     virtual int32_t MMSPhoneLockVerify(const PortSettings* settings, const char* code);
 
-    // Command transaction engine
-    // "AT" up to retry-count times (re-applying the port settings before each
-    // try when `reconfigure` is set), then "ATE0".
+    // Command transaction engine (described in handset_engine.h)
     virtual int32_t Handshake(const PortSettings* settings, bool reconfigure);
-    // "ATZ" attempts + 1 times with the caller's time-out, then "ATE0".
     virtual int32_t ResetHandshake(const PortSettings* settings, int32_t attempts, int32_t timeoutMs);
     virtual int32_t SendRequest(const PortSettings* settings, const AtRequest& request);
     virtual int32_t SendRaw(const PortSettings* settings, const char* bytes, uint32_t length);
@@ -158,102 +117,25 @@ public:
     virtual int32_t ReceivePlainResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
     virtual int32_t ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
                                uint32_t total, int32_t timeoutMs);
-    // Collects chunks until one ends the block and hands the block out without
-    // its trailing CR and LF bytes; a read error ends it early with what came.
-    // A block beyond kMostListingBytes gives 20105, no memory 20002; on failure
-    // nothing is handed out.
     virtual int32_t ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs);
 
     // Time-out for the first answer of a media-centre listing: the model's own
     // value, or the response time-out when the model has none.
-    int32_t FirstListAnswerTimeoutMs();
+    int32_t FirstListAnswerTimeoutMs() const { return engine_.FirstListAnswerTimeoutMs(); }
 
     // Test seam: tests of a handset that never answers after upload data
     // shorten the long time-out with it instead of waiting a minute. No export
     // reaches it, so the product always waits the full long time-out.
-    void SetLongTimeoutForTesting(int32_t timeoutMs) { longTimeoutMs_ = timeoutMs; }
+    void SetLongTimeoutForTesting(int32_t timeoutMs) { engine_.SetLongTimeoutForTesting(timeoutMs); }
 
 private:
-    CSerloxObj* FindPort(const PortSettings* settings);
-    int32_t ApplyPortSettings(const PortSettings* settings);
-    int32_t ExchangeCommand(const PortSettings* settings, AtCommandId command, int32_t timeoutMs);
-    // Receives until an answer other than `passedOver` arrives, reading past
-    // at most kMaxAnswersPassedOver of them; the last answer read is left in
-    // `response`.
-    int32_t ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
-                               int32_t timeoutMs);
-    int32_t RepeatCommand(const PortSettings* settings, AtCommandId command, int64_t tries, int32_t timeoutMs,
-                          bool reconfigure);
-    int32_t QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
-                          uint32_t size);
-    int32_t ReadIdentityText(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
-                             uint32_t size);
-    int32_t ReceiveChunk(CSerloxObj* port, int32_t timeoutMs, uint32_t* length);
-    // The chunk that the last receive read, without its CR LF framing.
-    std::string_view LastReceivedLine() const;
-    // The port settings re-applied with a purge, the handshake, `request` sent and
-    // its first answer read, which must carry the id `answer`.
-    int32_t RequestAnswer(const PortSettings* settings, const AtRequest& request, AtResponse* response,
-                          AtCommandId answer, int32_t timeoutMs);
-    // Reads the final answer of an exchange: 0 for "OK".
-    int32_t ReceiveFinalAnswer(const PortSettings* settings);
-    int32_t ReceiveListing(const PortSettings* settings, char** text, uint32_t* length);
-    int32_t ReceiveItemContent(const PortSettings* settings, int32_t announcedLength, uint8_t** data,
-                               uint32_t* length);
-    // Steps of the command families (family_steps.cpp).
-    // The port settings re-applied with a purge, the handshake, `request` sent
-    // and its first answer received; every failure's code is returned as it is.
-    int32_t StartFamilyExchange(const PortSettings* settings, const AtRequest& request, AtResponse* response,
-                                int32_t timeoutMs);
-    // A request answered by its final line alone: 0 for "OK", otherwise the
-    // code of FamilyAnswerCode.
-    int32_t ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request, AtCommandId errorLine,
-                              int32_t timeoutMs);
-    // An answer line after the handset accepted the request: a failed receive
-    // is 20108, the answer having been lost.
-    int32_t ReceiveAcceptedAnswer(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
-    // The final "OK" after acceptance: 0, 20108, or the code of FamilyAnswerCode.
-    int32_t ReceiveAcceptedFinal(const PortSettings* settings, AtCommandId errorLine);
-    // A raw download of `announced` bytes (at most `limit`) and its final "OK".
-    // On success `*content` holds the bytes and the closing CR LF.
-    int32_t ReceiveFamilyContent(const PortSettings* settings, uint32_t announced, uint32_t limit,
-                                 AtCommandId errorLine, uint8_t** content);
-    // A raw upload after its go-ahead, and the answer to it, which is received
-    // with the long time-out.
-    int32_t SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
-                              AtResponse* response);
-    // GET RESPONSE on the SIM phonebook file (handset_and_sim.cpp).
-    int32_t ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info);
-    // Calendar groups (calendar_groups.cpp): a group read with or without its
-    // tone path, and a group written with its tone path or (`path` null)
-    // without it.
-    int32_t ReadCalendarGroup(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize, char* path,
-                              uint32_t pathSize, uint32_t* colour);
-    int32_t WriteCalendarGroup(const PortSettings* settings, int32_t id, const char* name, const char* path,
-                               uint32_t colour);
-    // Java applications (java_applications.cpp): a descriptor check or a package
-    // install, announced with its length and CRC and sent after the go-ahead.
-    int32_t UploadJavaContent(const PortSettings* settings, int32_t operation, const uint8_t* bytes,
-                              uint32_t length);
-    // File system (file_system.cpp): a write or append in `mode`, and the
-    // "AT$FSMISC" sub-commands that change the tree.
-    int32_t UploadFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
-                       uint32_t length, uint32_t reserved, uint32_t mode);
-    int32_t ChangeFileSystem(const PortSettings* settings, int32_t kind, int32_t sub, const char* path,
-                             const char* newPath);
-    // Camera pictures (camera_pictures.cpp): a rename or a delete.
-    int32_t MovePicture(const PortSettings* settings, int32_t mode, const char* name, const char* newName,
-                        uint32_t reserved);
-    void Notify(uint32_t message, uint32_t bytes);
-
-    HandsetLinks links_;
-    HandsetWindow window_ = nullptr;
-    int32_t retryCount_ = kDefaultRetryCount;
-    int32_t handshakeTimeoutMs_ = kDefaultHandshakeTimeoutMs;
-    int32_t responseTimeoutMs_ = kDefaultResponseTimeoutMs;
-    int32_t secondResponseTimeoutMs_ = kDefaultSecondResponseTimeoutMs;
-    int32_t longTimeoutMs_ = kDefaultLongTimeoutMs;
-    std::unique_ptr<CAtResponseParser> parser_;
-    char receiveBuffer_[kReceiveBufferBytes] = {};
-    uint32_t receivedLength_ = 0;
+    HandsetEngine engine_;
+    FileSystemOps fileSystem_{engine_};
+    CameraPictureOps cameraPictures_{engine_};
+    IdentificationOps identification_{engine_};
+    CalendarGroupOps calendarGroups_{engine_};
+    MediaCentreOps mediaCentre_{engine_};
+    HandsetAndSimOps handsetAndSim_{engine_};
+    JavaOps java_{engine_};
+    MessageOps messages_{engine_};
 };

@@ -2,37 +2,37 @@
 #include <cstring>
 
 #include "answer_codes.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_fields.h"
 
-int32_t CHandsetApi::QueryModel(const PortSettings* settings, char* buffer, uint32_t size) {
+int32_t IdentificationOps::QueryModel(const PortSettings* settings, char* buffer, uint32_t size) {
     return QueryIdentity(settings, AT_CMD_CGMM, AT_RSP_MODEL, buffer, size);
 }
 
-int32_t CHandsetApi::QueryImei(const PortSettings* settings, char* buffer, uint32_t size) {
+int32_t IdentificationOps::QueryImei(const PortSettings* settings, char* buffer, uint32_t size) {
     return QueryIdentity(settings, AT_CMD_CGSN, AT_RSP_IMEI, buffer, size);
 }
 
-int32_t CHandsetApi::QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer,
-                                   char* buffer, uint32_t size) {
-    if (settings == nullptr || buffer == nullptr || size == 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t IdentificationOps::QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer,
+                                         char* buffer, uint32_t size) {
+    if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     std::memset(buffer, 0, size);
-    int32_t result = ApplyPortSettings(settings);
-    if (result == MEXTAL_OK) result = Handshake(settings, true);
+    int32_t result = engine_.ApplyPortSettings(settings);
+    if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
     if (result == MEXTAL_OK) result = ReadIdentityText(settings, command, answer, buffer, size);
     return result;
 }
 
-int32_t CHandsetApi::DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs,
-                                        char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) {
+int32_t IdentificationOps::DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs,
+                                              char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) {
     if (settings == nullptr || model == nullptr || modelSize == 0 || imei == nullptr || imeiSize == 0 ||
-        !parser_) {
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     std::memset(model, 0, modelSize);
     std::memset(imei, 0, imeiSize);
-    int32_t result = ApplyPortSettings(settings);
-    if (result == MEXTAL_OK) result = ResetHandshake(settings, attempts, timeoutMs);
+    int32_t result = engine_.ApplyPortSettings(settings);
+    if (result == MEXTAL_OK) result = engine_.ResetHandshake(settings, attempts, timeoutMs);
     if (result == MEXTAL_OK) result = ReadIdentityText(settings, AT_CMD_CGMM, AT_RSP_MODEL, model, modelSize);
     if (result == MEXTAL_OK) result = ReadIdentityText(settings, AT_CMD_CGSN, AT_RSP_IMEI, imei, imeiSize);
     return result;
@@ -40,35 +40,35 @@ int32_t CHandsetApi::DetectHandSetModel(const PortSettings* settings, int32_t at
 
 // Sends `command`, takes its information line into `buffer` (cut to fit) and
 // reads the final "OK".
-int32_t CHandsetApi::ReadIdentityText(const PortSettings* settings, AtCommandId command, AtCommandId answer,
-                                      char* buffer, uint32_t size) {
+int32_t IdentificationOps::ReadIdentityText(const PortSettings* settings, AtCommandId command, AtCommandId answer,
+                                            char* buffer, uint32_t size) {
     AtRequest request{};
     request.id = command;
-    int32_t result = SendRequest(settings, request);
+    int32_t result = engine_.SendRequest(settings, request);
     if (result != MEXTAL_OK) return result;
     AtResponse response{};
     response.id = answer;
-    result = ReceivePlainResponse(settings, &response, responseTimeoutMs_);
+    result = engine_.ReceivePlainResponse(settings, &response, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != answer) return MisplacedAnswerCode(response.id);
     mextal::CopyTerminated(mextal::TextOf(response.data, sizeof response.data), buffer, size);
-    result = ReceiveResponse(settings, &response, responseTimeoutMs_);
+    result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     return FinalAnswerCode(response.id);
 }
 
-int32_t CHandsetApi::SetMsFlowControl(const PortSettings* settings, int32_t mode) {
+int32_t IdentificationOps::SetMsFlowControl(const PortSettings* settings, int32_t mode) {
     if (settings == nullptr) return MEXTAL_BAD_ARGUMENT;
-    int32_t result = ApplyPortSettings(settings);
-    if (result == MEXTAL_OK) result = Handshake(settings, true);
+    int32_t result = engine_.ApplyPortSettings(settings);
+    if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
     if (result != MEXTAL_OK) return result;
     AtRequest request{};
     request.id = AT_CMD_IFC;
     StoreRequestWord(request, kFlowModeWord, mode);
-    result = SendRequest(settings, request);
+    result = engine_.SendRequest(settings, request);
     if (result != MEXTAL_OK) return result;
     AtResponse response{};
-    result = ReceivePassingOver(settings, &response, AT_RSP_FSERROR, responseTimeoutMs_);
+    result = engine_.ReceivePassingOver(settings, &response, AT_RSP_FSERROR, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     return FinalAnswerCode(response.id);
 }

@@ -10,7 +10,7 @@
 #include "crc32.h"
 #include "family_fields.h"
 #include "family_text.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_fields.h"
 
 namespace {
@@ -83,19 +83,19 @@ bool IsJavaAck(const AtResponse& response, std::string_view line) {
     return response.id == AT_RSP_ACK && line == Keyword(AT_RSP_ACK);
 }
 
-int32_t CHandsetApi::JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size) {
-    if (settings == nullptr || buffer == nullptr || size == 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t JavaOps::JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size) {
+    if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     std::memset(buffer, 0, size);
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, JavaRequest(AT_CMD_TCKR, kJavaTargetVersion), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, JavaRequest(AT_CMD_TCKR, kJavaTargetVersion), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_INFO) return FamilyAnswerCode(response, AT_RSP_NACK);
     FamilyAnswerFields version = FamilyAnswerFieldsOf(response);
     for (size_t i = 0; i < kVersionParts; ++i) {
         if (version.numbers[i] > kMostVersionPart) return MEXTAL_UNEXPECTED_ANSWER;
     }
-    result = ReceiveAcceptedFinal(settings, AT_RSP_NACK);
+    result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_NACK);
     if (result != MEXTAL_OK) return result;
     char text[kVersionTextBytes];
     int length = std::snprintf(text, sizeof text, "MIDP-%lu.%lu CLDC-%lu.%lu",
@@ -107,47 +107,48 @@ int32_t CHandsetApi::JavaQueryTargetVer(const PortSettings* settings, char* buff
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::JavaList(const PortSettings* settings, char** text, uint32_t* length) {
+int32_t JavaOps::JavaList(const PortSettings* settings, char** text, uint32_t* length) {
     if (settings == nullptr || text == nullptr || *text != nullptr || length == nullptr || *length != 0 ||
-        !parser_) {
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result = StartFamilyExchange(settings, JavaRequest(AT_CMD_TCKR, kJavaList), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, JavaRequest(AT_CMD_TCKR, kJavaList), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_LIST) return FamilyAnswerCode(response, AT_RSP_NACK);
     uint32_t announced = FamilyAnswerFieldsOf(response).numbers[0];
     uint8_t* listing = nullptr;
-    result = ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_NACK, &listing);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostListingBytes, AT_RSP_NACK, &listing);
     if (result != MEXTAL_OK) return result;
     result = mextal::HandOutListing(listing, announced, text, length);
     std::free(listing);
     return result;
 }
 
-int32_t CHandsetApi::JavaPrecheck(const PortSettings* settings, const char* descriptor, uint32_t length) {
+int32_t JavaOps::JavaPrecheck(const PortSettings* settings, const char* descriptor, uint32_t length) {
     if (descriptor == nullptr || length == 0 || length > kMostDescriptorBytes) return MEXTAL_BAD_ARGUMENT;
     // Descriptors are UTF-8 already: their bytes go out as they are.
     return UploadJavaContent(settings, kJavaCheck, reinterpret_cast<const uint8_t*>(descriptor), length);
 }
 
-int32_t CHandsetApi::JavaInstall(const PortSettings* settings, const uint8_t* package, uint32_t length) {
+int32_t JavaOps::JavaInstall(const PortSettings* settings, const uint8_t* package, uint32_t length) {
     if (package == nullptr || length == 0 || length > kMostPackageBytes) return MEXTAL_BAD_ARGUMENT;
     return UploadJavaContent(settings, kJavaInstall, package, length);
 }
 
 // The answer after the data comes once the handset has checked or installed
 // what it took, so it is awaited with the long time-out.
-int32_t CHandsetApi::UploadJavaContent(const PortSettings* settings, int32_t operation, const uint8_t* bytes,
-                                       uint32_t length) {
-    if (settings == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t JavaOps::UploadJavaContent(const PortSettings* settings, int32_t operation, const uint8_t* bytes,
+                                   uint32_t length) {
+    if (settings == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     FamilyRequestFields fields{};
     fields.form = operation;
     fields.numbers[kJavaLengthNumber] = length;
     fields.numbers[kJavaCrcNumber] = mextal::Crc32(bytes, length);
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_TCKS, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_TCKS, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_TCK) return FamilyAnswerCode(response, AT_RSP_NACK);
     FamilyAnswerFields goAhead = FamilyAnswerFieldsOf(response);
@@ -155,14 +156,14 @@ int32_t CHandsetApi::UploadJavaContent(const PortSettings* settings, int32_t ope
         goAhead.numbers[kJavaAnnouncedNumber] != length) {
         return MEXTAL_UNEXPECTED_ANSWER;
     }
-    result = SendFamilyContent(settings, bytes, length, &response);
+    result = engine_.SendFamilyContent(settings, bytes, length, &response);
     if (result != MEXTAL_OK) return result;
-    if (!IsJavaAck(response, LastReceivedLine())) return FamilyAnswerCode(response, AT_RSP_NACK);
-    return ReceiveAcceptedFinal(settings, AT_RSP_NACK);
+    if (!IsJavaAck(response, engine_.LastReceivedLine())) return FamilyAnswerCode(response, AT_RSP_NACK);
+    return engine_.ReceiveAcceptedFinal(settings, AT_RSP_NACK);
 }
 
-int32_t CHandsetApi::JavaDelete(const PortSettings* settings, const char* name, uint32_t reserved) {
-    if (settings == nullptr || reserved != 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t JavaOps::JavaDelete(const PortSettings* settings, const char* name, uint32_t reserved) {
+    if (settings == nullptr || reserved != 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     FamilyRequestFields fields{};
     fields.form = kJavaDelete;
     if (!mextal::PrepareRequestText(name, mextal::kMostRequestTextBytes, mextal::EmptyText::Refused, fields.text0,
@@ -170,9 +171,9 @@ int32_t CHandsetApi::JavaDelete(const PortSettings* settings, const char* name, 
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_TCKS, fields), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_TCKS, fields), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
-    if (!IsJavaAck(response, LastReceivedLine())) return FamilyAnswerCode(response, AT_RSP_NACK);
-    return ReceiveAcceptedFinal(settings, AT_RSP_NACK);
+    if (!IsJavaAck(response, engine_.LastReceivedLine())) return FamilyAnswerCode(response, AT_RSP_NACK);
+    return engine_.ReceiveAcceptedFinal(settings, AT_RSP_NACK);
 }

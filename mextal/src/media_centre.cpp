@@ -5,7 +5,7 @@
 #include <string>
 
 #include "answer_codes.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "media_records.h"
 #include "text_convert.h"
 #include "text_fields.h"
@@ -54,26 +54,26 @@ AtResponse MediaResponse(int32_t form) {
 
 }  // namespace
 
-int32_t CHandsetApi::RequestAnswer(const PortSettings* settings, const AtRequest& request, AtResponse* response,
-                                   AtCommandId answer, int32_t timeoutMs) {
-    int32_t result = ApplyPortSettings(settings);
-    if (result == MEXTAL_OK) result = Handshake(settings, true);
-    if (result == MEXTAL_OK) result = SendRequest(settings, request);
-    if (result == MEXTAL_OK) result = ReceiveResponse(settings, response, timeoutMs);
+int32_t MediaCentreOps::RequestAnswer(const PortSettings* settings, const AtRequest& request, AtResponse* response,
+                                      AtCommandId answer, int32_t timeoutMs) {
+    int32_t result = engine_.ApplyPortSettings(settings);
+    if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
+    if (result == MEXTAL_OK) result = engine_.SendRequest(settings, request);
+    if (result == MEXTAL_OK) result = engine_.ReceiveResponse(settings, response, timeoutMs);
     if (result == MEXTAL_OK && response->id != answer) result = MisplacedAnswerCode(response->id);
     return result;
 }
 
-int32_t CHandsetApi::ReceiveFinalAnswer(const PortSettings* settings) {
+int32_t MediaCentreOps::ReceiveFinalAnswer(const PortSettings* settings) {
     AtResponse response{};
-    int32_t result = ReceiveResponse(settings, &response, responseTimeoutMs_);
+    int32_t result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
     return result == MEXTAL_OK ? FinalAnswerCode(response.id) : result;
 }
 
-int32_t CHandsetApi::ListMediaCenter(const PortSettings* settings, int32_t category, const char* name,
-                                     char** text, uint32_t* length) {
+int32_t MediaCentreOps::ListMediaCenter(const PortSettings* settings, int32_t category, const char* name, char** text,
+                                        uint32_t* length) {
     if (settings == nullptr || !IsCategory(category) || name == nullptr || text == nullptr || *text != nullptr ||
-        length == nullptr || *length != 0 || !parser_) {
+        length == nullptr || *length != 0 || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     MediaListFields fields{};
@@ -82,7 +82,7 @@ int32_t CHandsetApi::ListMediaCenter(const PortSettings* settings, int32_t categ
     AtRequest request{};
     StoreMediaRequest(request, AT_CMD_QKMCL, kMediaListForm, fields);
     AtResponse response = MediaResponse(kMediaListForm);
-    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCL, FirstListAnswerTimeoutMs());
+    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCL, engine_.FirstListAnswerTimeoutMs());
     if (result == MEXTAL_OK && MediaAnswerFields<MediaListFields>(response).category != category) {
         result = MEXTAL_UNEXPECTED_ANSWER;
     }
@@ -90,7 +90,7 @@ int32_t CHandsetApi::ListMediaCenter(const PortSettings* settings, int32_t categ
     if (result == MEXTAL_OK) result = ReceiveListing(settings, text, length);
     if (result == MEXTAL_OK) result = ReceiveFinalAnswer(settings);
     if (result != MEXTAL_OK) {
-        FreeRecvMem(text);
+        ReleaseHandedOut(text);
         *length = 0;
     }
     return result;
@@ -98,10 +98,10 @@ int32_t CHandsetApi::ListMediaCenter(const PortSettings* settings, int32_t categ
 
 // The listing arrives as one block in UTF-8; the caller gets it as text in the
 // local code page, with the terminator counted in its length.
-int32_t CHandsetApi::ReceiveListing(const PortSettings* settings, char** text, uint32_t* length) {
+int32_t MediaCentreOps::ReceiveListing(const PortSettings* settings, char** text, uint32_t* length) {
     char* block = nullptr;
     uint32_t blockLength = 0;
-    int32_t result = ReceiveBlock(settings, &block, &blockLength, longTimeoutMs_);
+    int32_t result = engine_.ReceiveBlock(settings, &block, &blockLength, engine_.LongTimeoutMs());
     if (result != MEXTAL_OK) return result;
     std::string listing;
     bool converted = mextal::FromHandsetText(mextal::TextOf(block, blockLength), listing);
@@ -114,10 +114,11 @@ int32_t CHandsetApi::ReceiveListing(const PortSettings* settings, char** text, u
     return MEXTAL_OK;
 }
 
-int32_t CHandsetApi::ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind,
-                                     int32_t reserved, const char* name, uint8_t** data, uint32_t* length) {
+int32_t MediaCentreOps::ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind, int32_t reserved,
+                                        const char* name, uint8_t** data, uint32_t* length) {
     if (settings == nullptr || !IsCategory(category) || kind != MC_ITEM_MEDIA_CENTER || reserved != 0 ||
-        name == nullptr || data == nullptr || *data != nullptr || length == nullptr || *length != 0 || !parser_) {
+        name == nullptr || data == nullptr || *data != nullptr || length == nullptr || *length != 0 ||
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     MediaReadFields fields{};
@@ -129,12 +130,12 @@ int32_t CHandsetApi::ReadMediaCenter(const PortSettings* settings, int32_t categ
     AtRequest request{};
     StoreMediaRequest(request, AT_CMD_QKMCR, 0, fields);
     AtResponse response{};
-    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCR, responseTimeoutMs_);
+    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCR, engine_.ResponseTimeoutMs());
     MediaReadFields answer = MediaAnswerFields<MediaReadFields>(response);
     if (result == MEXTAL_OK && FieldText(answer.name) != FieldText(fields.name)) result = MEXTAL_UNEXPECTED_ANSWER;
     if (result == MEXTAL_OK) result = ReceiveItemContent(settings, answer.contentLength, data, length);
     if (result != MEXTAL_OK) {
-        FreeRecvMem(data);
+        ReleaseHandedOut(data);
         *length = 0;
     }
     return result;
@@ -143,24 +144,25 @@ int32_t CHandsetApi::ReadMediaCenter(const PortSettings* settings, int32_t categ
 // The content comes straight into the caller's buffer, followed by two bytes
 // that stay in the buffer but not in the length, and then the final answer,
 // which may be glued to the last content chunk.
-int32_t CHandsetApi::ReceiveItemContent(const PortSettings* settings, int32_t announcedLength, uint8_t** data,
-                                        uint32_t* length) {
+int32_t MediaCentreOps::ReceiveItemContent(const PortSettings* settings, int32_t announcedLength, uint8_t** data,
+                                           uint32_t* length) {
     if (announcedLength < 0 || announcedLength > kMaxItemContentBytes) return MEXTAL_UNEXPECTED_ANSWER;
     uint32_t total = static_cast<uint32_t>(announcedLength) + kContentTrailerBytes;
     *data = static_cast<uint8_t*>(std::malloc(total));
     if (*data == nullptr) return MEXTAL_BAD_ARGUMENT;
     *length = static_cast<uint32_t>(announcedLength);
     AtResponse response{};
-    int32_t result = ReceiveRaw(settings, &response, reinterpret_cast<char*>(*data), total, responseTimeoutMs_);
+    int32_t result = engine_.ReceiveRaw(settings, &response, reinterpret_cast<char*>(*data), total,
+                                        engine_.ResponseTimeoutMs());
     if (response.id == AT_RSP_RAW_DATA && result != MEXTAL_OK) return result;
     if (response.id == AT_RSP_OK || response.id == AT_RSP_ERROR) return FinalAnswerCode(response.id);
     return ReceiveFinalAnswer(settings);
 }
 
-int32_t CHandsetApi::GetMediaCenterId(const PortSettings* settings, int32_t category, int32_t kind,
-                                      const char* name, int32_t* id) {
+int32_t MediaCentreOps::GetMediaCenterId(const PortSettings* settings, int32_t category, int32_t kind, const char* name,
+                                         int32_t* id) {
     if (settings == nullptr || !IsCategory(category) || !IsIdKind(kind) || name == nullptr || id == nullptr ||
-        *id != 0 || !parser_) {
+        *id != 0 || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     MediaIdFields fields{};
@@ -170,7 +172,7 @@ int32_t CHandsetApi::GetMediaCenterId(const PortSettings* settings, int32_t cate
     AtRequest request{};
     StoreMediaRequest(request, AT_CMD_QKMCPI, kMediaNameToIdForm, fields);
     AtResponse response = MediaResponse(kMediaNameToIdForm);
-    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCPI, responseTimeoutMs_);
+    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCPI, engine_.ResponseTimeoutMs());
     if (result == MEXTAL_OK && response.familyValue != kMediaNameToIdForm) result = MEXTAL_UNEXPECTED_ANSWER;
     if (result == MEXTAL_OK) {
         MediaIdFields answer = MediaAnswerFields<MediaIdFields>(response);
@@ -183,10 +185,10 @@ int32_t CHandsetApi::GetMediaCenterId(const PortSettings* settings, int32_t cate
     return result;
 }
 
-int32_t CHandsetApi::GetMediaCenterPath(const PortSettings* settings, int32_t category, int32_t id, int32_t* kind,
-                                        char* name) {
+int32_t MediaCentreOps::GetMediaCenterPath(const PortSettings* settings, int32_t category, int32_t id, int32_t* kind,
+                                           char* name) {
     if (settings == nullptr || !IsCategory(category) || id == 0 || kind == nullptr || *kind != 0 ||
-        name == nullptr || !parser_) {
+        name == nullptr || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     // The caller's buffer has no size: nothing longer than the record's name
@@ -198,7 +200,7 @@ int32_t CHandsetApi::GetMediaCenterPath(const PortSettings* settings, int32_t ca
     AtRequest request{};
     StoreMediaRequest(request, AT_CMD_QKMCPI, kMediaIdToNameForm, fields);
     AtResponse response = MediaResponse(kMediaIdToNameForm);
-    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCPI, responseTimeoutMs_);
+    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCPI, engine_.ResponseTimeoutMs());
     MediaIdFields answer = MediaAnswerFields<MediaIdFields>(response);
     if (result == MEXTAL_OK && (response.familyValue != kMediaIdToNameForm || answer.id != id)) {
         result = MEXTAL_UNEXPECTED_ANSWER;
@@ -220,14 +222,14 @@ int32_t CHandsetApi::GetMediaCenterPath(const PortSettings* settings, int32_t ca
     return result;
 }
 
-int32_t CHandsetApi::QueryMediaCenterType(const PortSettings* settings, uint32_t category) {
-    if (settings == nullptr || category > static_cast<uint32_t>(kMaxCategory) || !parser_) {
+int32_t MediaCentreOps::QueryMediaCenterType(const PortSettings* settings, uint32_t category) {
+    if (settings == nullptr || category > static_cast<uint32_t>(kMaxCategory) || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtRequest request{};
     StoreMediaRequest(request, AT_CMD_QKMCL, kMediaQueryForm, MediaListFields{});
     AtResponse response = MediaResponse(kMediaQueryForm);
-    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCL, responseTimeoutMs_);
+    int32_t result = RequestAnswer(settings, request, &response, AT_RSP_QKMCL, engine_.ResponseTimeoutMs());
     uint32_t mask = MediaAnswerFields<MediaListFields>(response).categoryMask;
     if (result == MEXTAL_OK) result = ReceiveFinalAnswer(settings);
     if (result != MEXTAL_OK) return result;

@@ -10,7 +10,7 @@
 #include "answer_codes.h"
 #include "crc32.h"
 #include "family_fields.h"
-#include "handset_api.h"
+#include "family_operations.h"
 #include "text_fields.h"
 
 namespace {
@@ -125,14 +125,14 @@ int32_t ParseMessageAnswer(AtCommandId id, std::string_view text, AtResponse* re
     return PARSE_OK;
 }
 
-int32_t CHandsetApi::MMSListMsgID(const PortSettings* settings, uint32_t folder, char** text, uint32_t* length) {
+int32_t MessageOps::MMSListMsgID(const PortSettings* settings, uint32_t folder, char** text, uint32_t* length) {
     if (settings == nullptr || !IsFolder(folder) || text == nullptr || *text != nullptr || length == nullptr ||
-        *length != 0 || !parser_) {
+        *length != 0 || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSL, folder), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSL, folder), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_OK && response.id != AT_RSP_QKMMSL) {
         return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
@@ -142,7 +142,7 @@ int32_t CHandsetApi::MMSListMsgID(const PortSettings* settings, uint32_t folder,
     while (response.id == AT_RSP_QKMMSL) {
         FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
         if (answer.numbers[0] != folder || !ids.Add(answer.numbers[1])) return MEXTAL_UNEXPECTED_ANSWER;
-        result = ReceiveAcceptedAnswer(settings, &response, responseTimeoutMs_);
+        result = engine_.ReceiveAcceptedAnswer(settings, &response, engine_.ResponseTimeoutMs());
         if (result != MEXTAL_OK) return result;
     }
     if (response.id != AT_RSP_OK) return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
@@ -150,84 +150,89 @@ int32_t CHandsetApi::MMSListMsgID(const PortSettings* settings, uint32_t folder,
     return *text != nullptr ? MEXTAL_OK : MEXTAL_BAD_ARGUMENT;
 }
 
-int32_t CHandsetApi::MMSRead(const PortSettings* settings, uint32_t id, uint8_t** data, uint32_t* length) {
+int32_t MessageOps::MMSRead(const PortSettings* settings, uint32_t id, uint8_t** data, uint32_t* length) {
     if (settings == nullptr || id == 0 || data == nullptr || *data != nullptr || length == nullptr ||
-        *length != 0 || !parser_) {
+        *length != 0 || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};
-    int32_t result = StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSR, id), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSR, id), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_QKMMSR) return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     if (response.familyValue != kMessageReadForm || answer.numbers[0] != id) return MEXTAL_UNEXPECTED_ANSWER;
     uint32_t announced = answer.numbers[1];
-    result = ReceiveFamilyContent(settings, announced, kMostMessageBytes, AT_RSP_QKMMSERR, data);
+    result = engine_.ReceiveFamilyContent(settings, announced, kMostMessageBytes, AT_RSP_QKMMSERR, data);
     if (result == MEXTAL_OK) *length = announced;
     return result;
 }
 
-int32_t CHandsetApi::MMSWrite(const PortSettings* settings, uint32_t folder, const uint8_t* data, uint32_t length,
-                              uint32_t* id) {
+int32_t MessageOps::MMSWrite(const PortSettings* settings, uint32_t folder, const uint8_t* data, uint32_t length,
+                             uint32_t* id) {
     if (settings == nullptr || !IsFolder(folder) || data == nullptr || length == 0 || length > kMostMessageBytes ||
-        id == nullptr || !parser_) {
+        id == nullptr || !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     *id = 0;
     AtRequest request = MessageRequest(AT_CMD_QKMMSW, folder, length, mextal::Crc32(data, length));
     AtResponse response{};
-    int32_t result = StartFamilyExchange(settings, request, &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, request, &response, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_OK) return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
-    result = SendFamilyContent(settings, data, length, &response);
+    result = engine_.SendFamilyContent(settings, data, length, &response);
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_QKMMSW) return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
     FamilyAnswerFields answer = FamilyAnswerFieldsOf(response);
     // Ids start at 1: an id of 0 would read as the failure value of *id.
     if (answer.numbers[0] != folder || answer.numbers[1] == 0) return MEXTAL_UNEXPECTED_ANSWER;
-    result = ReceiveAcceptedFinal(settings, AT_RSP_QKMMSERR);
+    result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_QKMMSERR);
     if (result == MEXTAL_OK) *id = answer.numbers[1];
     return result;
 }
 
-int32_t CHandsetApi::MMSDelete(const PortSettings* settings, uint32_t id) {
-    if (settings == nullptr || id == 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
-    return ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMMSD, id), AT_RSP_QKMMSERR, responseTimeoutMs_);
+int32_t MessageOps::MMSDelete(const PortSettings* settings, uint32_t id) {
+    if (settings == nullptr || id == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
+    return engine_.ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMMSD, id), AT_RSP_QKMMSERR,
+                                     engine_.ResponseTimeoutMs());
 }
 
-int32_t CHandsetApi::MMSSetAttr(const PortSettings* settings, uint32_t attributes) {
-    if (settings == nullptr || (attributes & ~kMessageSettingsBits) != 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
-    return ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMMSA, attributes), AT_RSP_QKMMSERR,
-                             responseTimeoutMs_);
+int32_t MessageOps::MMSSetAttr(const PortSettings* settings, uint32_t attributes) {
+    if (settings == nullptr || (attributes & ~kMessageSettingsBits) != 0 || !engine_.HasParser()) {
+        return MEXTAL_BAD_ARGUMENT;
+    }
+    return engine_.ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMMSA, attributes), AT_RSP_QKMMSERR,
+                                     engine_.ResponseTimeoutMs());
 }
 
-int32_t CHandsetApi::MMSQueryAttr(const PortSettings* settings, uint32_t* attributes) {
-    if (settings == nullptr || attributes == nullptr || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t MessageOps::MMSQueryAttr(const PortSettings* settings, uint32_t* attributes) {
+    if (settings == nullptr || attributes == nullptr || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     *attributes = 0;
     AtResponse response{};
-    int32_t result =
-        StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSA_QUERY), &response, responseTimeoutMs_);
+    int32_t result = engine_.StartFamilyExchange(settings, MessageRequest(AT_CMD_QKMMSA_QUERY), &response,
+                                                 engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != AT_RSP_QKMMSR) return FamilyAnswerCode(response, AT_RSP_QKMMSERR);
     if (response.familyValue != kMessageSettingsForm) return MEXTAL_UNEXPECTED_ANSWER;
     uint32_t word = FamilyAnswerFieldsOf(response).numbers[0];
-    result = ReceiveAcceptedFinal(settings, AT_RSP_QKMMSERR);
+    result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_QKMMSERR);
     // The word is handed out as the handset keeps it, reserved bits included.
     if (result == MEXTAL_OK) *attributes = word;
     return result;
 }
 
-int32_t CHandsetApi::MMSSend(const PortSettings* settings, uint32_t id) {
-    if (settings == nullptr || id == 0 || !parser_) return MEXTAL_BAD_ARGUMENT;
+int32_t MessageOps::MMSSend(const PortSettings* settings, uint32_t id) {
+    if (settings == nullptr || id == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     // The handset answers once the message has gone out to the network.
-    return ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMGS, id), AT_RSP_QKMMSERR, longTimeoutMs_);
+    return engine_.ExchangeFinalOnly(settings, MessageRequest(AT_CMD_QKMGS, id), AT_RSP_QKMMSERR,
+                                     engine_.LongTimeoutMs());
 }
 
-int32_t CHandsetApi::MMSPhoneLockVerify(const PortSettings* settings, const char* code) {
+int32_t MessageOps::MMSPhoneLockVerify(const PortSettings* settings, const char* code) {
     // Digits only, so the code can neither end its quotes nor the command line.
-    if (settings == nullptr || code == nullptr || !IsLockCode(code) || !parser_) return MEXTAL_BAD_ARGUMENT;
+    if (settings == nullptr || code == nullptr || !IsLockCode(code) || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     FamilyRequestFields fields{};
     mextal::CopyTerminated(code, fields.text0, sizeof fields.text0);
-    return ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_CHKPL, fields), AT_RSP_QKMMSERR,
-                             responseTimeoutMs_);
+    return engine_.ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_CHKPL, fields), AT_RSP_QKMMSERR,
+                                     engine_.ResponseTimeoutMs());
 }
