@@ -12,6 +12,7 @@
 #include "family_cases.h"
 #include "family_records.h"
 #include "handset_harness.h"
+#include "hex_text.h"
 
 namespace {
 
@@ -20,12 +21,8 @@ using namespace mextal::test;
 const std::string kReadLine = "AT$QKCGR=1\r";
 const std::string kWorkGroup = "\r\n$QKCGR: 1,16711680,\"576F726B\",\"2F536F756E64732F52696E67312E6D6964\"\r\n";
 
-std::string Hex(const std::string& text) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (unsigned char c : text) hex += {kDigits[c >> 4], kDigits[c & 0xF]};
-    return hex;
-}
+// The handset writes its hex fields in capitals.
+std::string Hex(const std::string& text) { return ravelin::test::ToHex(text, ravelin::test::HexDigits::kUpper); }
 
 // A polite handset; each call first spoils the outputs it passes, which a
 // failed operation must clear.

@@ -14,6 +14,7 @@
 
 #include "code_page_samples.h"
 #include "family_simulator_fixture.h"
+#include "hex_text.h"
 
 namespace {
 

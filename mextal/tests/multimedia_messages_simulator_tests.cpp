@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hex_text.h"
 #include "mextal/mextal.h"
 #include "serlox/serlox.h"
 #include "simulated_phone.h"

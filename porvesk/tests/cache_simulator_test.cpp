@@ -19,6 +19,7 @@
 #include "porvesk/mc_data_cache.h"
 #include "porvesk/porvesk.h"
 #include "simulated_phone_map.h"
+#include "support/hex_text.h"
 #include "support/simulated_phone.h"
 
 namespace porvesk::test {

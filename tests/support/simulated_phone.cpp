@@ -3,6 +3,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "hex_text.h"
 #include "phone_host.h"
 
 namespace ravelin::test {
@@ -14,9 +15,6 @@ constexpr int kPhoneCount = 2;
 constexpr const char* kFinalOk = "ok";
 constexpr const char* kFinalError = "error";
 constexpr const char* kHexPrefix = "hex:";
-constexpr int kBitsPerDigit = 4;
-constexpr int kDigitMask = 0x0F;
-constexpr int kNotHex = -1;
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -30,13 +28,6 @@ void RequireSingleLine(const std::string& text) {
     if (text.find_first_of("\r\n") != std::string::npos) {
         throw std::invalid_argument("phone simulator request holds a line break");
     }
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return kNotHex;
 }
 
 int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
@@ -136,30 +127,6 @@ std::vector<std::string> SimulatedPhone::Request(const std::string& line) {
         if (left <= 0) throw std::runtime_error("phone simulator: no reply to '" + line + "'");
         pending += host::ReceiveSome(socket_, left);
     }
-}
-
-std::string ToHex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (unsigned char byte : bytes) {
-        hex += kDigits[byte >> kBitsPerDigit];
-        hex += kDigits[byte & kDigitMask];
-    }
-    return hex;
-}
-
-std::string FromHex(const std::string& hex) {
-    if (hex.size() % 2 != 0) throw std::invalid_argument("hex text of odd length");
-    std::string bytes;
-    bytes.reserve(hex.size() / 2);
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int high = HexValue(hex[i]);
-        int low = HexValue(hex[i + 1]);
-        if (high == kNotHex || low == kNotHex) throw std::invalid_argument("not a hex digit in '" + hex + "'");
-        bytes += static_cast<char>((high << kBitsPerDigit) | low);
-    }
-    return bytes;
 }
 
 }  // namespace ravelin::test

@@ -54,7 +54,4 @@ private:
     std::string linkPath_;
 };
 
-std::string ToHex(const std::string& bytes);
-std::string FromHex(const std::string& hex);
-
 }  // namespace ravelin::test

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "hex_text.h"
 #include "pc_port.h"
 #include "simulated_phone.h"
 

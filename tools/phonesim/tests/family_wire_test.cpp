@@ -6,6 +6,7 @@
 
 #include "family_support.h"
 #include "flow_escape.h"
+#include "hex_text.h"
 #include "pc_port.h"
 #include "simulated_phone.h"
 
