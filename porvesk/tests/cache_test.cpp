@@ -19,9 +19,7 @@
 #include "porvesk/mc_data_cache.h"
 
 #if !defined(_WIN32)
-#include <stdlib.h>
-
-#include <filesystem>
+#include "temp_folder.h"
 #endif
 
 namespace porvesk::test {
@@ -80,21 +78,14 @@ protected:
 #if defined(_WIN32)
         platform_ = MakeSystemPlatform();
 #else
-        char pattern[] = "/tmp/porvesk-cache-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        platform_ = MakeFileStorePlatform(folder_);
+        folder_ = std::make_unique<ravelin::test::TempFolder>("porvesk-cache");
+        platform_ = MakeFileStorePlatform(folder_->Path());
 #endif
         handset_->Connect(kPort, kImei);
         Build();
     }
 
-    void TearDown() override {
-        cache_.reset();
-#if !defined(_WIN32)
-        if (!folder_.empty()) std::filesystem::remove_all(folder_);
-#endif
-    }
+    void TearDown() override { cache_.reset(); }
 
     void Build(int lockWaitMs = kShortLockWaitMs) {
         CacheSetup setup;
@@ -117,7 +108,9 @@ protected:
     std::shared_ptr<FakeItemLink> link_ = std::make_shared<FakeItemLink>(handset_);
     std::shared_ptr<DetectorPlatform> platform_;
     std::unique_ptr<CMCDataCache> cache_;
-    std::string folder_;
+#if !defined(_WIN32)
+    std::unique_ptr<ravelin::test::TempFolder> folder_;
+#endif
 };
 
 TEST_F(CacheTest, Fetch_EachKindReachesItsExportWithPortSettingsAndArguments) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "platform.h"
 #include "store_text.h"
+#include "temp_folder.h"
 
 namespace porvesk::test {
 namespace {
@@ -85,21 +87,15 @@ TEST(ProfileText, SetReplacesOrAddsAndKeepsTheRest) {
 
 class FileStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/porvesk-store-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        platform_ = MakeFileStorePlatform(folder_ + "/nested");
-    }
-    void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
-
     void WriteSerialMap(const std::string& text) {
-        std::system(("mkdir -p -m 700 '" + folder_ + "/nested'").c_str());
+        std::filesystem::create_directories(folder_ + "/nested");
+        std::filesystem::permissions(folder_ + "/nested", std::filesystem::perms::owner_all);
         std::ofstream(folder_ + "/nested/serialcomm") << text;
     }
 
-    std::string folder_;
-    std::shared_ptr<DetectorPlatform> platform_;
+    const ravelin::test::TempFolder scratch_{"porvesk-store"};
+    const std::string folder_ = scratch_.Path();
+    std::shared_ptr<DetectorPlatform> platform_ = MakeFileStorePlatform(folder_ + "/nested");
 };
 
 TEST_F(FileStoreTest, MissingSerialMapFile_MeansNoMap) { EXPECT_EQ(platform_->OpenSerialMap(), nullptr); }

@@ -17,6 +17,7 @@
 #include "porvesk/mc_data_cache.h"
 #include "porvesk/porvesk.h"
 #include "support/simulated_phone.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -39,18 +40,11 @@ std::string ReadFile(const std::string& path) {
 
 class PorveskLibrary : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/porvesk-lib-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        setenv("PORVESK_STORE_DIR", folder.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("PORVESK_STORE_DIR");
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-    }
+    void SetUp() override { setenv("PORVESK_STORE_DIR", folder.c_str(), 1); }
+    void TearDown() override { unsetenv("PORVESK_STORE_DIR"); }
 
-    std::string folder;
+    const ravelin::test::TempFolder scratch{"porvesk-lib"};
+    const std::string folder = scratch.Path();
 };
 
 TEST_F(PorveskLibrary, UnloadWhileDetecting_StopsThreadAndSavesLastPort) {

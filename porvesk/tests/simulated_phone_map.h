@@ -12,10 +12,9 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
+
+#include "temp_folder.h"
 #endif
 
 namespace porvesk::test {
@@ -60,19 +59,12 @@ private:
 class SerialMapEntry {
 public:
     explicit SerialMapEntry(int comPort) {
-        char pattern[] = "/tmp/porvesk-sim-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) return;
-        folder_ = pattern;
-        std::ofstream(folder_ + "/serialcomm") << kPhoneDeviceName << "\tREG_SZ\tCOM" << comPort << "\n";
+        std::ofstream(folder_.Entry("serialcomm")) << kPhoneDeviceName << "\tREG_SZ\tCOM" << comPort << "\n";
     }
-    ~SerialMapEntry() {
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    std::shared_ptr<DetectorPlatform> Platform() { return MakeFileStorePlatform(folder_); }
+    std::shared_ptr<DetectorPlatform> Platform() { return MakeFileStorePlatform(folder_.Path()); }
 
 private:
-    std::string folder_;
+    ravelin::test::TempFolder folder_{"porvesk-sim"};
 };
 #endif
 

@@ -16,17 +16,9 @@
 
 namespace serlox::test {
 
-DeviceMapFolder::DeviceMapFolder() {
-    char pattern[] = "/tmp/serlox-map.XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-    SetVariable("SERLOX_DEVICE_DIR", path_.c_str());
-}
+DeviceMapFolder::DeviceMapFolder() { SetVariable("SERLOX_DEVICE_DIR", folder_.Path().c_str()); }
 
-DeviceMapFolder::~DeviceMapFolder() {
-    SetVariable("SERLOX_DEVICE_DIR", nullptr);
-    rmdir(path_.c_str());
-}
+DeviceMapFolder::~DeviceMapFolder() { SetVariable("SERLOX_DEVICE_DIR", nullptr); }
 
 PtyPeer::PtyPeer(const DeviceMapFolder& folder, int port) : link_(folder.Path() + "/com" + std::to_string(port)) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

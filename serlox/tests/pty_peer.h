@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "temp_folder.h"
+
 namespace serlox::test {
 
 // A temporary port map folder, named in SERLOX_DEVICE_DIR while it exists.
@@ -14,10 +16,10 @@ public:
     ~DeviceMapFolder();
     DeviceMapFolder(const DeviceMapFolder&) = delete;
     DeviceMapFolder& operator=(const DeviceMapFolder&) = delete;
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return folder_.Path(); }
 
 private:
-    std::string path_;
+    ravelin::test::TempFolder folder_{"serlox-map"};
 };
 
 class PtyPeer {

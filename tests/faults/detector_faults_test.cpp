@@ -25,11 +25,10 @@
 #include <future>
 #include <utility>
 #else
-#include <stdlib.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
+
+#include "support/temp_folder.h"
 #endif
 
 namespace {
@@ -189,32 +188,24 @@ private:
 // detector's last port list in place.
 class SerialMapEditor {
 public:
-    SerialMapEditor() {
-        char pattern[] = "/tmp/ravelin-faults-XXXXXX";
-        if (mkdtemp(pattern) != nullptr) folder_ = pattern;
-        Write("");
-    }
-    ~SerialMapEditor() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    SerialMapEditor() { Write(""); }
     SerialMapEditor(const SerialMapEditor&) = delete;
     SerialMapEditor& operator=(const SerialMapEditor&) = delete;
 
     void List(int comPort) { Write(std::string(kPhoneDevice) + "\tREG_SZ\tCOM" + std::to_string(comPort) + "\n"); }
     void Unlist(int) { Write(""); }
 
-    std::shared_ptr<porvesk::DetectorPlatform> Platform() { return porvesk::MakeFileStorePlatform(folder_); }
+    std::shared_ptr<porvesk::DetectorPlatform> Platform() { return porvesk::MakeFileStorePlatform(folder_.Path()); }
 
 private:
     // Replaced as a whole, so that the detector never reads half a map.
     void Write(const std::string& phoneLine) {
-        const std::string path = folder_ + "/serialcomm";
+        const std::string path = folder_.Entry("serialcomm");
         std::ofstream(path + ".new") << "\\Device\\Serial0\tREG_SZ\tCOM1\n" << phoneLine;
         std::rename((path + ".new").c_str(), path.c_str());
     }
 
-    std::string folder_;
+    ravelin::test::TempFolder folder_{"ravelin-faults"};
 };
 
 class MessageRecorder {

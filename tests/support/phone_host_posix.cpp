@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "phone_host.h"
+#include "temp_folder.h"
 
 extern char** environ;
 
@@ -36,26 +37,13 @@ std::runtime_error SystemError(const std::string& what) {
     return std::runtime_error("phone simulator: " + what + ": " + std::strerror(errno));
 }
 
-std::string& OwnDeviceDir() {
-    static std::string dir;
-    return dir;
-}
-
-void RemoveOwnDeviceDir() { rmdir(OwnDeviceDir().c_str()); }
-
 // The serial link maps COM n to $SERLOX_DEVICE_DIR/com<n>; unless the caller chose
 // the folder, every test process gets its own, removed again at exit.
 std::string DeviceDir() {
     if (const char* chosen = std::getenv(kDeviceDirVariable); chosen && *chosen) return chosen;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ravelin-phones.XXXXXX";
-    std::vector<char> path(pattern.begin(), pattern.end());
-    path.push_back('\0');
-    if (!mkdtemp(path.data())) throw SystemError("mkdtemp " + pattern);
-    OwnDeviceDir() = path.data();
-    setenv(kDeviceDirVariable, path.data(), 1);
-    std::atexit(RemoveOwnDeviceDir);
-    return path.data();
+    static const TempFolder own("ravelin-phones");
+    setenv(kDeviceDirVariable, own.Path().c_str(), 1);
+    return own.Path();
 }
 
 // Option words split at blanks, double quotes grouping, as the simulator does.
