@@ -1,6 +1,7 @@
 #pragma once
 // How the operations turn the id of an answer line into their result code.
 #include <cstdint>
+#include <string_view>
 
 #include "at_command.h"
 #include "mextal/mextal.h"
@@ -27,4 +28,25 @@ inline int32_t FamilyAnswerCode(const AtResponse& response, AtCommandId errorLin
     if (response.id != errorLine) return MisplacedAnswerCode(response.id);
     int32_t number = HandsetErrorNumber(response);
     return number > 0 ? -number : MEXTAL_UNEXPECTED_ANSWER;
+}
+
+// A line "+CME ERROR: <n>" (the handset's equipment error, for example 10 when
+// no SIM is inserted, 11 when the SIM waits for its PIN) gives -n; any other
+// line, or a number that is not 1 to 65535, gives `otherwise`. The keyword
+// table holds no such keyword, so the operations that report these errors read
+// the line themselves.
+inline int32_t EquipmentErrorCode(std::string_view line, int32_t otherwise) {
+    constexpr std::string_view kPrefix = "+CME ERROR:";
+    constexpr int32_t kLargestError = 65535;
+    if (line.substr(0, kPrefix.size()) != kPrefix) return otherwise;
+    std::string_view number = line.substr(kPrefix.size());
+    while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
+    if (number.empty()) return otherwise;
+    int32_t value = 0;
+    for (char c : number) {
+        if (c < '0' || c > '9') return otherwise;
+        value = value * 10 + (c - '0');
+        if (value > kLargestError) return otherwise;
+    }
+    return value > 0 ? -value : otherwise;
 }

@@ -110,6 +110,9 @@ enum AtCommandId : int32_t {
     AT_CMD_IFC = 97,
     AT_COMMAND_COUNT = 98,
     AT_RSP_RAW_DATA = 98,  // set by ReceiveRaw while payload bytes are taken
+    // Expected ids of the plain classifier outside the keyword table: the
+    // unprefixed answer of a command the table has no keyword for.
+    AT_RSP_IMSI = 99,  // the IMSI line after "AT+CIMI"
 };
 
 // The keywords of the keyword table, by id.

@@ -176,6 +176,14 @@ MEXTAL_API int32_t MEXTAL_CALL GetSIMTextLength(const PortSettings* settings, ui
     return g_handsetApi.GetSIMTextLength(settings, length);
 }
 
+MEXTAL_API int32_t MEXTAL_CALL QueryImsi(const PortSettings* settings, char* buffer, uint32_t size) {
+    return g_handsetApi.QueryImsi(settings, buffer, size);
+}
+
+MEXTAL_API int32_t MEXTAL_CALL QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size) {
+    return g_handsetApi.QuerySimSpn(settings, buffer, size);
+}
+
 MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs,
                                                   char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) {
     return g_handsetApi.DetectHandSetModel(settings, attempts, timeoutMs, model, modelSize, imei, imeiSize);

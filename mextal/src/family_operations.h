@@ -7,6 +7,8 @@
 #include "handset_engine.h"
 
 struct AdnRecordInfo;
+struct FamilyAnswerFields;
+struct FamilyRequestFields;
 
 // The handset file system (file_system.cpp).
 class FileSystemOps {
@@ -69,6 +71,8 @@ public:
     int32_t DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs, char* model,
                                uint32_t modelSize, char* imei, uint32_t imeiSize);
     int32_t SetMsFlowControl(const PortSettings* settings, int32_t mode);
+    // The SIM's IMSI ("AT+CIMI").
+    int32_t QueryImsi(const PortSettings* settings, char* buffer, uint32_t size);
 
 private:
     int32_t QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
@@ -139,10 +143,15 @@ public:
     int32_t RebootMs(const PortSettings* settings, uint32_t mode);
     int32_t GetSIMCount(const PortSettings* settings, uint32_t* count);
     int32_t GetSIMTextLength(const PortSettings* settings, uint32_t* length);
+    // The SIM's service provider name (EF SPN), as UTF-8 text.
+    int32_t QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size);
 
 private:
     // GET RESPONSE on the SIM phonebook file.
     int32_t ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info);
+    // One restricted SIM access whose status is success; its response bytes
+    // are left in `answer`.
+    int32_t AccessSim(const PortSettings* settings, const FamilyRequestFields& fields, FamilyAnswerFields& answer);
 
     HandsetEngine& engine_;
 };

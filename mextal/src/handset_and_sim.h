@@ -1,8 +1,10 @@
 #pragma once
-// Restarting the handset ("AT+SYSTEM") and reading the record information of
-// the SIM phonebook with restricted SIM access ("AT+CRSM", answered "+CRSM").
+// Restarting the handset ("AT+SYSTEM"), and reading the record information of
+// the SIM phonebook and the SIM's service provider name with restricted SIM
+// access ("AT+CRSM", answered "+CRSM").
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "at_command.h"
@@ -36,3 +38,11 @@ struct AdnRecordInfo {
 // template. False for anything that is not a linear fixed elementary file, and
 // for records too short to hold the number data.
 bool ReadAdnRecordInfo(const uint8_t* bytes, size_t count, AdnRecordInfo& info);
+
+// Reads the contents of EF SPN: a display-condition byte, then the name in up
+// to 16 bytes, either in the SIM alphabet (one character a byte, padded with
+// 0xFF) or, after a leading 0x80, in UCS-2 (big-endian, padded with 0xFFFF).
+// The name comes out as UTF-8 without trailing blanks. False for an empty or
+// unreadable name (another coding, a lone UCS-2 half).
+bool ReadServiceProviderName(const uint8_t* bytes, size_t count, std::string& name);
+

@@ -262,3 +262,11 @@ int32_t CHandsetApi::ReceiveRaw(const PortSettings* settings, AtResponse* respon
 int32_t CHandsetApi::ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs) {
     return engine_.ReceiveBlock(settings, block, length, timeoutMs);
 }
+
+int32_t CHandsetApi::QueryImsi(const PortSettings* settings, char* buffer, uint32_t size) {
+    return identification_.QueryImsi(settings, buffer, size);
+}
+
+int32_t CHandsetApi::QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size) {
+    return handsetAndSim_.QuerySimSpn(settings, buffer, size);
+}

@@ -119,6 +119,10 @@ public:
                                uint32_t total, int32_t timeoutMs);
     virtual int32_t ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs);
 
+    // The SIM's operator, after every slot above so that none of them moves.
+    virtual int32_t QueryImsi(const PortSettings* settings, char* buffer, uint32_t size);
+    virtual int32_t QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size);
+
     // Time-out for the first answer of a media-centre listing: the model's own
     // value, or the response time-out when the model has none.
     int32_t FirstListAnswerTimeoutMs() const { return engine_.FirstListAnswerTimeoutMs(); }

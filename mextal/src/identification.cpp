@@ -1,4 +1,5 @@
-// Reading the handset's model and IMEI, and telling it which flow control to use.
+// Reading the handset's model, IMEI and the SIM's IMSI, and telling the handset
+// which flow control to use.
 #include <cstring>
 
 #include "answer_codes.h"
@@ -72,3 +73,25 @@ int32_t IdentificationOps::SetMsFlowControl(const PortSettings* settings, int32_
     if (result != MEXTAL_OK) return result;
     return FinalAnswerCode(response.id);
 }
+
+// "AT+CIMI" has no keyword in the table: the line goes out as it is and its
+// unprefixed answer is read through the plain classifier, as the IMEI is.
+int32_t IdentificationOps::QueryImsi(const PortSettings* settings, char* buffer, uint32_t size) {
+    static constexpr char kImsiCommand[] = "AT+CIMI\r";
+    if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
+    std::memset(buffer, 0, size);
+    int32_t result = engine_.ApplyPortSettings(settings);
+    if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
+    if (result == MEXTAL_OK) result = engine_.SendRaw(settings, kImsiCommand, sizeof kImsiCommand - 1);
+    if (result != MEXTAL_OK) return result;
+    AtResponse response{};
+    response.id = AT_RSP_IMSI;
+    result = engine_.ReceivePlainResponse(settings, &response, engine_.ResponseTimeoutMs());
+    if (result == MEXTAL_OK && response.id != AT_RSP_IMSI) result = MisplacedAnswerCode(response.id);
+    if (result != MEXTAL_OK) return EquipmentErrorCode(engine_.LastReceivedLine(), result);
+    mextal::CopyTerminated(mextal::TextOf(response.data, sizeof response.data), buffer, size);
+    result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
+    if (result != MEXTAL_OK) return result;
+    return FinalAnswerCode(response.id);
+}
+

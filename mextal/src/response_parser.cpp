@@ -81,6 +81,8 @@ int32_t CAtResponseParser::ClassifyPlainResponse(AtResponse* response, const cha
             return ParseModelLine(line, response);
         case AT_RSP_IMEI:
             return ParseImeiLine(line, response);
+        case AT_RSP_IMSI:
+            return ParseImsiLine(line, response);
         default:
             return PARSE_NO_HANDLER;
     }
@@ -105,5 +107,16 @@ int32_t CAtResponseParser::ParseImeiLine(std::string_view line, AtResponse* resp
     CopyTerminated(imei, response->data, kImeiSecondFieldOffset);
     CopyTerminated(other, response->data + kImeiSecondFieldOffset,
                    sizeof response->data - kImeiSecondFieldOffset);
+    return PARSE_OK;
+}
+
+// An IMSI is 6 to 15 decimal digits and nothing else on its line.
+int32_t CAtResponseParser::ParseImsiLine(std::string_view line, AtResponse* response) {
+    constexpr size_t kShortestImsi = 6;
+    constexpr size_t kLongestImsi = 15;
+    response->id = AT_RSP_IMSI;
+    const bool digits = line.find_first_not_of("0123456789") == std::string_view::npos;
+    if (!digits || line.size() < kShortestImsi || line.size() > kLongestImsi) return PARSE_BAD_FIELDS;
+    CopyTerminated(line, response->data, sizeof response->data);
     return PARSE_OK;
 }

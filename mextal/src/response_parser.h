@@ -17,10 +17,11 @@ public:
     // by the first keyword of the table that the chunk holds.
     int32_t ClassifyResponse(AtResponse* response, const char* chunk, uint32_t length);
     // Classifies an unprefixed information line; the expected id stored in the
-    // response (AT_RSP_MODEL or AT_RSP_IMEI) selects the parser.
+    // response (AT_RSP_MODEL, AT_RSP_IMEI or AT_RSP_IMSI) selects the parser.
     int32_t ClassifyPlainResponse(AtResponse* response, const char* chunk, uint32_t length);
 
 private:
     static int32_t ParseModelLine(std::string_view line, AtResponse* response);
     static int32_t ParseImeiLine(std::string_view line, AtResponse* response);
+    static int32_t ParseImsiLine(std::string_view line, AtResponse* response);
 };

@@ -134,6 +134,12 @@ MEXTAL_API int32_t MEXTAL_CALL QueryMediaCenterType(const PortSettings* settings
 MEXTAL_API int32_t MEXTAL_CALL RebootMs(const PortSettings* settings, uint32_t mode);
 MEXTAL_API int32_t MEXTAL_CALL GetSIMCount(const PortSettings* settings, uint32_t* count);
 MEXTAL_API int32_t MEXTAL_CALL GetSIMTextLength(const PortSettings* settings, uint32_t* length);
+// The SIM's IMSI (6 to 15 digits) and its service provider name (UTF-8), as
+// zero-terminated texts cut to fit. A handset without a SIM gives -10, a SIM
+// waiting for its PIN -11 (minus the handset's "+CME ERROR" number); a SIM
+// without a service provider name -37892 (its status, file not found).
+MEXTAL_API int32_t MEXTAL_CALL QueryImsi(const PortSettings* settings, char* buffer, uint32_t size);
+MEXTAL_API int32_t MEXTAL_CALL QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size);
 
 MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, int32_t attempts,
                                                   int32_t timeoutMs, char* model, uint32_t modelSize,
