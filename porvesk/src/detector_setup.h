@@ -16,6 +16,7 @@ struct DetectorTimings {
     int answerTimeoutMs = 2000;     // handset answer time-out of a probe
     int aliveWaitMs = 2000;         // time between two connection checks
     int handsetMutexWaitMs = 1000;  // longest wait for the handset lock before a check
+    int simQueryMutexWaitMs = 3000;  // longest wait for the handset lock before reading the SIM
 };
 
 struct DetectorSetup {

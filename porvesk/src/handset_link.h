@@ -20,6 +20,9 @@ public:
                                        char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) = 0;
     virtual int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) = 0;
     virtual int32_t SetMsFlowControl(const PortSettings& settings, int32_t selector) = 0;
+    // The SIM's IMSI and its service provider name as texts.
+    virtual int32_t QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) = 0;
+    virtual int32_t QuerySpn(const PortSettings& settings, char* spn, uint32_t size) = 0;
     // The model information service's flow-control index.
     virtual uint32_t GetFlowControlIndex() = 0;
 };

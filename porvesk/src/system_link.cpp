@@ -32,6 +32,14 @@ public:
         return ::SetMsFlowControl(&settings, selector);
     }
 
+    int32_t QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) override {
+        return ::QueryImsi(&settings, imsi, size);
+    }
+
+    int32_t QuerySpn(const PortSettings& settings, char* spn, uint32_t size) override {
+        return ::QuerySimSpn(&settings, spn, size);
+    }
+
     uint32_t GetFlowControlIndex() override { return agent_->GetFlowControlIndex(); }
 
 private:

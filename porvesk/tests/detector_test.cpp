@@ -35,6 +35,7 @@ DetectorTimings ShortTimings() {
     timings.betweenPortsWaitMs = 5;
     timings.aliveWaitMs = 5;
     timings.handsetMutexWaitMs = 5;
+    timings.simQueryMutexWaitMs = 5;
     return timings;
 }
 
@@ -463,6 +464,70 @@ TEST_F(DetectorTest, ImeiCheck_RunsWithHandsetLockHeldAndReleasesIt) {
 
     EXPECT_EQ(checksWithLock.load(), checks.load());
     EXPECT_FALSE(platform_->LockHeldByDetector());
+}
+
+TEST_F(DetectorTest, SimOperator_ReadFromConnectedHandsetUnderTheHandsetLock) {
+    struct Case {
+        const char* name;
+        std::string imsi;
+        int32_t imsiResult;
+        std::string spn;
+        int32_t spnResult;
+        int32_t result;
+        ConDetectSimOperator sim;
+    };
+    const Case cases[] = {
+        {"operator with name", "262019876543210", MEXTAL_OK, "Talk", MEXTAL_OK, CONDETECT_OK, {"262", "019", "Talk"}},
+        {"no name on the SIM", "31001012345", MEXTAL_OK, "", MEXTAL_HANDSET_ERROR, CONDETECT_OK, {"310", "010", ""}},
+        {"shortest IMSI", "262011", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_OK, {"262", "011", ""}},
+        {"no SIM", "", -10, "", MEXTAL_OK, -10, {}},
+        {"PIN wanted", "", -11, "", MEXTAL_OK, -11, {}},
+        {"refused", "", MEXTAL_HANDSET_ERROR, "", MEXTAL_OK, MEXTAL_HANDSET_ERROR, {}},
+        {"IMSI not digits", "26201A", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_BAD_IMSI, {}},
+        {"IMSI too short", "26201", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_BAD_IMSI, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link_ = std::make_shared<FakeHandsetLink>();
+        platform_ = std::make_shared<FakePlatform>();
+        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
+        FakePhone phone = Phone("M", "AAA");
+        phone.imsi = c.imsi;
+        phone.imsiResult = c.imsiResult;
+        phone.spn = c.spn;
+        phone.spnResult = c.spnResult;
+        link_->PutPhone(5, phone);
+        std::atomic<int> queriesWithoutLock{0};
+        link_->OnSimQuery([&] {
+            if (!platform_->LockHeldByDetector()) ++queriesWithoutLock;
+        });
+        StopOnExit stop{*this};
+        ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
+
+        ConDetectSimOperator sim{"x", "x", "x"};
+        EXPECT_EQ(detector_->QuerySimOperator(sim), c.result);
+        EXPECT_EQ(sim.mcc, c.sim.mcc);
+        EXPECT_EQ(sim.mnc, c.sim.mnc);
+        EXPECT_EQ(sim.spn, c.sim.spn);
+        EXPECT_EQ(queriesWithoutLock.load(), 0);
+        EXPECT_GE(link_->CountCalls("imsi 5"), 1u);
+        detector_->StopDetect();
+        detector_.reset();
+    }
+}
+
+TEST_F(DetectorTest, SimOperator_NotAskedWithoutHandsetOrWhileTheLockIsHeldElsewhere) {
+    Build();
+    ConDetectSimOperator sim;
+    EXPECT_EQ(detector_->QuerySimOperator(sim), CONDETECT_NOT_CONNECTED);
+
+    UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
+    link_->PutPhone(5, Phone("M", "AAA"));
+    StopOnExit stop{*this};
+    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
+    platform_->HoldHandsetLockElsewhere(true);
+    EXPECT_EQ(detector_->QuerySimOperator(sim), CONDETECT_HANDSET_BUSY);
+    EXPECT_EQ(link_->CountCalls("imsi 5"), 0u);
 }
 
 TEST_F(DetectorTest, LastCommport_ValidPortIsProbedFirstOnFirstPass) {

@@ -149,6 +149,40 @@ int32_t FakeHandsetLink::QueryImei(const PortSettings& settings, char* imei, uin
     return MEXTAL_OK;
 }
 
+void FakeHandsetLink::OnSimQuery(std::function<void()> hook) {
+    std::lock_guard<std::mutex> hold(lock_);
+    onSimQuery_ = std::move(hook);
+}
+
+int32_t FakeHandsetLink::QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) {
+    return QuerySimText("imsi", settings, imsi, size);
+}
+
+int32_t FakeHandsetLink::QuerySpn(const PortSettings& settings, char* spn, uint32_t size) {
+    return QuerySimText("spn", settings, spn, size);
+}
+
+int32_t FakeHandsetLink::QuerySimText(const char* call, const PortSettings& settings, char* text, uint32_t size) {
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        hook = onSimQuery_;
+    }
+    if (hook) hook();
+    std::lock_guard<std::mutex> hold(lock_);
+    int port = static_cast<int>(settings.port);
+    Log(std::string(call) + " " + std::to_string(port));
+    std::memset(text, 0, size);
+    auto phone = phones_.find(port);
+    if (open_.count(port) == 0) return MEXTAL_PORT_UNAVAILABLE;
+    if (phone == phones_.end()) return LINK_TIMEOUT;
+    const bool imsi = std::string(call) == "imsi";
+    const int32_t result = imsi ? phone->second.imsiResult : phone->second.spnResult;
+    if (result != MEXTAL_OK) return result;
+    CopyCut(imsi ? phone->second.imsi : phone->second.spn, text, size);
+    return MEXTAL_OK;
+}
+
 int32_t FakeHandsetLink::SetMsFlowControl(const PortSettings& settings, int32_t selector) {
     std::function<void()> hook;
     {

@@ -18,9 +18,14 @@ struct FakePhone {
     std::string model;
     std::string imei;
     int32_t queryResult = 0;  // result of QueryImei
+    std::string imsi;
+    int32_t imsiResult = 0;  // result of QueryImsi
+    std::string spn;
+    int32_t spnResult = 0;   // result of QuerySpn
 };
 
-// One logged call: "open 5", "detect 5 4" (port, attempts), "close 5", "imei 5", "flow 5 1".
+// One logged call: "open 5", "detect 5 4" (port, attempts), "close 5", "imei 5", "flow 5 1",
+// "imsi 5", "spn 5".
 using CallLog = std::vector<std::string>;
 
 class FakeHandsetLink : public HandsetLink {
@@ -34,6 +39,8 @@ public:
     void OnDetect(std::function<void(SerloxIDTag)> hook);
     // Runs on the detector thread at each QueryImei.
     void OnQuery(std::function<void()> hook);
+    // Runs at each QueryImsi and QuerySpn, on the caller's thread.
+    void OnSimQuery(std::function<void()> hook);
     // Runs on the detector thread at each SetMsFlowControl.
     void OnFlowControl(std::function<void()> hook);
 
@@ -51,10 +58,13 @@ public:
                                uint32_t modelSize, char* imei, uint32_t imeiSize) override;
     int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) override;
     int32_t SetMsFlowControl(const PortSettings& settings, int32_t selector) override;
+    int32_t QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) override;
+    int32_t QuerySpn(const PortSettings& settings, char* spn, uint32_t size) override;
     uint32_t GetFlowControlIndex() override;
 
 private:
     void Log(const std::string& call);
+    int32_t QuerySimText(const char* call, const PortSettings& settings, char* text, uint32_t size);
 
     std::mutex lock_;
     std::condition_variable logged_;
@@ -65,6 +75,7 @@ private:
     std::function<void(SerloxIDTag)> onDetect_;
     std::function<void()> onQuery_;
     std::function<void()> onFlowControl_;
+    std::function<void()> onSimQuery_;
     CallLog calls_;
     CallLog probes_;
 };

@@ -36,6 +36,22 @@ struct ConDetectNativeWindow {
 };
 #endif
 
+// What the SIM of the connected handset says about its operator.
+struct ConDetectSimOperator {
+    std::string mcc;  // mobile country code: the IMSI's first three digits
+    std::string mnc;  // the (up to) three digits after them; whether the third
+                      // belongs to the network code only an operator table knows
+    std::string spn;  // service provider name from the SIM; empty when it has none
+};
+
+// Results of QuerySimOperator beside those of the handset library (which it
+// passes on: minus the handset's error number, for example -10 for a missing
+// SIM and -11 for a SIM waiting for its PIN, 20109 when the handset refuses).
+constexpr int32_t CONDETECT_OK = 0;
+constexpr int32_t CONDETECT_NOT_CONNECTED = 30001;  // no handset connected
+constexpr int32_t CONDETECT_HANDSET_BUSY = 30002;   // another component kept the handset lock
+constexpr int32_t CONDETECT_BAD_IMSI = 30003;       // the handset's IMSI is not 6 to 15 digits
+
 namespace porvesk {
 struct DetectorSetup;
 struct DetectorState;
@@ -71,6 +87,12 @@ public:
     PORVESK_API void ReGetSysSerloxList();
     // While connected: check the connection now.
     PORVESK_API void DetectConIsAlive();
+    // Reads the IMSI and the service provider name from the SIM of the connected
+    // handset while holding the handset lock "AccessHandsetMutex", so that the
+    // detector's checks wait meanwhile. Runs on the caller's thread, bounded by
+    // the handset library's time-outs. A SIM without a service provider name
+    // still gives CONDETECT_OK with an empty name.
+    PORVESK_API int32_t QuerySimOperator(ConDetectSimOperator& sim);
 
     // Ends the detector thread and waits for it (the destructor does it too).
     // Detection cannot be started again afterwards. Not exported: used by the
