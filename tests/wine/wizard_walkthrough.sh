@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Walks the real RavelinWiz.exe from page 1 to Finish against the simulated phone,
 # driven from another process, in English, German and Simplified Chinese, saving a
-# screenshot of every page; then checks that each page refuses what it cannot go on
-# with and stays, and that "restart now" makes the restart call.
+# screenshot of every page: the phone's SIM belongs to an operator the operator
+# table knows, so page 3 shows its APN and page 4 its user name and password, and
+# the installer receives that APN. Then the same walk with no SIM in the phone,
+# where the APN is typed as before; then checks that each page refuses what it
+# cannot go on with and stays, and that "restart now" makes the restart call.
 # Runs inside the Wine bench with a display (scripts/wine-bench --display).
 #
 # usage: wizard_walkthrough.sh <win32 build folder> [screenshot folder] [languages...]
@@ -30,13 +33,14 @@ shoot() {
     convert "$1" -trim +repage "$1" 2>/dev/null || true
 }
 
-# run_walkthrough <language> <locale> <model> <expected hardware id>
+# run_walkthrough <language> <locale> <model> <expected hardware id> <SIM options>
+#                 <APN the installer must receive> <page 3 steps> <page 4 steps>
 run_walkthrough() {
-    local language=$1 locale=$2 model=$3 hardware_id=$4
+    local language=$1 locale=$2 model=$3 hardware_id=$4 sim=$5 apn=$6 page3=$7 page4=$8
     local app=$RAVELIN_BENCH/app-$language
     stage_app "$build" "$app"
     control 5 "reset --silent all"
-    control 12 "reset --model $model"
+    control 12 "reset --model $model $sim"
     local result
     result=$(mktemp)
     rm -f "$installer_log"
@@ -45,8 +49,8 @@ run_walkthrough() {
     LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
         expect-page:1 shot:1-welcome next \
         expect-page:2 shot:2-detect next \
-        expect-page:3 text:1016=internet shot:3-driver next \
-        expect-page:4 text:1022=Tavo_GPRS text:1024=user text:1025=secret shot:4-dialup next \
+        expect-page:3 $page3 shot:3-driver next \
+        expect-page:4 $page4 text:1022=Tavo_GPRS shot:4-dialup next \
         expect-page:5 select-radio:1029 shot:5-finish finish \
         expect-closed 2>"$result.err" |
     while read -r line; do
@@ -58,7 +62,7 @@ run_walkthrough() {
     local driver=${PIPESTATUS[0]}
     wait "$wizard" || true
     [ "$driver" -eq 0 ] || fail "$language walkthrough: driver exit $driver: $(cat "$result.err")"
-    local expected="MDMTavo.inf;COM12;internet;$hardware_id"
+    local expected="MDMTavo.inf;COM12;$apn;$hardware_id"
     grep -F "$expected" "$installer_log" 2>/dev/null | grep -q $'^GMINST32\tinstalled\t0\t' ||
         fail "$language: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
     rm -f "$result" "$result.err"
@@ -69,9 +73,21 @@ declare -A locales=([en]=en_US.UTF-8 [de]=de_DE.UTF-8 [zh]=zh_CN.UTF-8)
 declare -A models=([en]=ZEKO6W [de]=JOVE4N [zh]=X9)
 declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_4015&Rev_0100'
                 [zh]=tavo_generic_usb_wireless_modem)
+# SIMs of operators the table knows: one operator on the network, its first
+# internet APN suggested, its user name and password on page 4.
+declare -A imsis=([en]=460001234567890 [de]=262069876543210 [zh]=460001234567890)
+declare -A apns=([en]=cmnet [de]=internet.t-d1.de [zh]=cmnet)
+declare -A credentials=([en]='expect-text:1024=guest expect-text:1025=guest'
+                        [de]='expect-text:1024= expect-text:1025=t-d1' [zh]='expect-text:1024=guest')
 for language in "${languages[@]}"; do
-    run_walkthrough "$language" "${locales[$language]}" "${models[$language]}" "${ids[$language]}"
+    run_walkthrough "$language" "${locales[$language]}" "${models[$language]}" "${ids[$language]}" \
+        "--imsi ${imsis[$language]}" "${apns[$language]}" "expect-text:1016=${apns[$language]}" \
+        "${credentials[$language]}"
 done
+
+# No SIM in the phone: no suggestion, the pages as without one; the APN is typed.
+run_walkthrough en-nosim en_US.UTF-8 ZEKO6W 'USB\Vid_2e1a&Pid_4021&Rev_0100' "--sim-state absent" internet \
+    "expect-text:1016= text:1016=internet" "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret"
 
 # The pages refuse what they cannot go on with and stay, in English: with no phone
 # the detection page gives up after its 15 s (message 2025); once the phone is

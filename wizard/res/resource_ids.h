@@ -76,6 +76,10 @@
 #define IDC_PORT_LIST      1014
 #define IDC_APN_LABEL      1015
 #define IDC_APN_EDIT       1016
+/* Hidden until the SIM's operator gives a suggestion: the list of operators
+   sharing the SIM's network, and the line saying where the APN comes from. */
+#define IDC_OPERATOR_LIST  1040
+#define IDC_APN_SOURCE     1041
 
 /* Page 4: dial-up connection. */
 #define IDC_DIALUP_HEADING        1017

@@ -1,3 +1,4 @@
+#include "apn_source_win32.h"
 #include "dialup_step.h"
 #include "pages_win32.h"
 #include "ravelin_app_win32.h"
@@ -42,7 +43,24 @@ BOOL CRavelinPropertyPage4::OnInitDialog() {
     return TRUE;
 }
 
-void CRavelinPropertyPage4::OnSetActive() { SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT); }
+void CRavelinPropertyPage4::OnSetActive() {
+    PrefillCredentials();
+    SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+}
+
+// Empty user name and password fields take those of the operator whose APN the
+// driver page installed; what the user typed stays.
+void CRavelinPropertyPage4::PrefillCredentials() {
+    const ravelinwiz::Credentials typed{ravelinwiz::ToUtf8(ravelinwiz::ControlText(Window(), IDC_USER_NAME_EDIT)),
+                                        ravelinwiz::ToUtf8(ravelinwiz::ControlText(Window(), IDC_PASSWORD_EDIT))};
+    const ravelinwiz::Credentials filled = ravelinwiz::PrefilledCredentials(app_.keptApn, app_.installedApn, typed);
+    if (filled.userName != typed.userName) {
+        SetDlgItemTextW(Window(), IDC_USER_NAME_EDIT, ravelinwiz::FromUtf8(filled.userName).c_str());
+    }
+    if (filled.password != typed.password) {
+        SetDlgItemTextW(Window(), IDC_PASSWORD_EDIT, ravelinwiz::FromUtf8(filled.password).c_str());
+    }
+}
 
 bool CRavelinPropertyPage4::OnWizardNext() {
     auto field = [this](int control) {

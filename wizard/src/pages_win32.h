@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
+#include "apn_choice.h"
 #include "property_page_win32.h"
 
 class CRavelinWizApp;
@@ -38,12 +40,18 @@ protected:
     BOOL OnInitDialog() override;
     void OnSetActive() override;
     bool OnWizardNext() override;
+    void OnCommand(int control, int code) override;
 
 private:
     void ShowDetectedPort();
     std::string SelectedPort() const;
+    void OfferSuggestions();
+    void OfferOperators();
+    void UseSuggestion(const ravelinwiz::ApnSuggestion& suggestion);
+    void ShowSourceLine(const std::wstring& text);
 
     CRavelinWizApp& app_;
+    std::vector<ravelinwiz::ApnSuggestion> offered_;
 };
 
 // Dial-up connection.
@@ -57,6 +65,8 @@ protected:
     bool OnWizardNext() override;
 
 private:
+    void PrefillCredentials();
+
     CRavelinWizApp& app_;
 };
 

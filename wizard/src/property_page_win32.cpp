@@ -83,6 +83,9 @@ INT_PTR CRavelinPropertyPage::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_NOTIFY:
         SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MOUSEMOVE:
@@ -221,4 +224,18 @@ void CRavelinPropertyPage::ReleaseResources() {
     DeleteGdiObject(headingFont_);
     DeleteGdiObject(bodyFont_);
     DeleteGdiObject(banner_);
+}
+
+void CRavelinPropertyPage::SetToolTipText(int control, const std::wstring& text) {
+    if (toolTip_ == nullptr) {
+        return;
+    }
+    std::wstring copy = text;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window_, control));
+    tool.uFlags = TTF_IDISHWND;
+    tool.lpszText = &copy[0];  // the control keeps its own copy
+    SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 #include "language_font.h"
@@ -27,6 +28,8 @@ protected:
     virtual bool OnWizardNext() { return true; }
     // False keeps the wizard open.
     virtual bool OnWizardFinish() { return true; }
+    // A control's notification (WM_COMMAND): its id and notification code.
+    virtual void OnCommand(int /*control*/, int /*code*/) {}
 
     HWND Window() const { return window_; }
     void SetWizardButtons(DWORD sheetButtons);
@@ -40,6 +43,8 @@ protected:
     // The balloon tool-tip control of the page.
     void CreateToolTip();
     void AddToolTip(int control, UINT stringId);
+    // Replaces the tip text of a control added with AddToolTip.
+    void SetToolTipText(int control, const std::wstring& text);
     // Hands the page's own mouse moves to the tool-tip control.
     void RelayMouseMoves() { relayMouseMoves_ = true; }
 

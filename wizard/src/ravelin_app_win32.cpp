@@ -4,7 +4,11 @@
 
 #include "property_sheet_win32.h"
 
-CRavelinWizApp::CRavelinWizApp() : detector(ConDetectGetObj()), detectorService(detector) {}
+CRavelinWizApp::CRavelinWizApp()
+    : detector(ConDetectGetObj()),
+      detectorService(detector),
+      apnTable(ravelinwiz::LoadEmbeddedApnTable()),
+      simReader(detector) {}
 
 void CRavelinWizApp::Run() {
     CRavelinPropertySheet sheet(*this);

@@ -1,4 +1,10 @@
 #pragma once
+#include <optional>
+#include <string>
+
+#include "apn_choice.h"
+#include "apn_source_win32.h"
+#include "apn_table.h"
 #include "detection_results.h"
 #include "system_win32.h"
 
@@ -26,4 +32,12 @@ public:
     ravelinwiz::Win32RasPhonebook phonebook;
     ravelinwiz::Win32ProfileWriter profile;
     ravelinwiz::Win32Restarter restarter;
+
+    // The operator table and the SIM the driver page suggests an APN from; the
+    // suggestion the user kept and the APN given to the installer (both UTF-8),
+    // from which the dial-up page takes user name and password.
+    const std::optional<ravelinwiz::ApnTable> apnTable;
+    ravelinwiz::PorveskSimReader simReader;
+    std::optional<ravelinwiz::ApnSuggestion> keptApn;
+    std::string installedApn;
 };

@@ -1,0 +1,46 @@
+#include "apn_source_win32.h"
+
+#include <porvesk/porvesk.h>
+
+#include "resource_ids.h"
+#include "text_win32.h"
+
+namespace ravelinwiz {
+
+PorveskSimReader::PorveskSimReader(CConDetect* detector) : detector_(detector) {}
+
+bool PorveskSimReader::Read(SimOperator& sim) {
+    ConDetectSimOperator read;
+    if (detector_ == nullptr || detector_->QuerySimOperator(read) != CONDETECT_OK) return false;
+    sim = SimOperator{read.mcc, read.mnc, read.spn};
+    return true;
+}
+
+std::optional<ApnTable> LoadEmbeddedApnTable() {
+    HRSRC info = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(IDR_APN_TABLE), RT_RCDATA);
+    if (info == nullptr) return std::nullopt;
+    HGLOBAL loaded = LoadResource(ModuleInstance(), info);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) return std::nullopt;
+    return ApnTable::Parse(static_cast<const uint8_t*>(bytes), SizeofResource(ModuleInstance(), info));
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring converted(length > 0 ? length : 0, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &converted[0], length);
+    return converted;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string converted(length > 0 ? length : 0, '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &converted[0], length, nullptr, nullptr);
+    return converted;
+}
+
+}  // namespace ravelinwiz
