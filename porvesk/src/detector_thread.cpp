@@ -4,6 +4,7 @@
 
 #include "detector_state.h"
 #include "mextal/mextal.h"
+#include "release_on_exit.h"
 
 using porvesk::DetectorRun;
 using porvesk::DetectorState;
@@ -18,20 +19,6 @@ constexpr uint32_t kProbeBaudRate = 115200;
 constexpr int32_t kFirstPortAttempts = 4;
 constexpr int32_t kLaterPortAttempts = 1;
 constexpr uint32_t kHandsetTextSize = 128;
-
-// Gives the handset lock back when a check is over, also when it ends in a fault.
-class CheckHold {
-public:
-    explicit CheckHold(porvesk::NamedMutex* held) : held_(held) {}
-    ~CheckHold() {
-        if (held_ != nullptr) held_->Release();
-    }
-    CheckHold(const CheckHold&) = delete;
-    CheckHold& operator=(const CheckHold&) = delete;
-
-private:
-    porvesk::NamedMutex* held_;
-};
 
 }  // namespace
 
@@ -171,7 +158,7 @@ void CConDetect::CheckConnection(const PortSettings& settings) {
     DetectorState& s = *state_;
     LockResult locked = TakeHandsetMutexForCheck();
     if (locked == LockResult::kTimedOut) return;
-    CheckHold hold(locked == LockResult::kAcquired ? s.handsetMutex.get() : nullptr);
+    porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(locked == LockResult::kAcquired ? s.handsetMutex.get() : nullptr);
     if (!HandsetStillThere(settings)) s.connected = false;
 }
 

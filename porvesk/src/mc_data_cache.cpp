@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "cache_setup.h"
+#include "release_on_exit.h"
 
 namespace porvesk {
 namespace {
@@ -89,19 +90,6 @@ private:
     std::mutex lock_;
     std::condition_variable given_;
     bool taken_ = false;
-};
-
-// Releases a lock (the turn or the handset lock) when the exchange is over.
-template <typename Lock>
-class ReleaseOnExit {
-public:
-    explicit ReleaseOnExit(Lock& lock) : lock_(lock) {}
-    ~ReleaseOnExit() { lock_.Release(); }
-    ReleaseOnExit(const ReleaseOnExit&) = delete;
-    ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
-
-private:
-    Lock& lock_;
 };
 
 }  // namespace
@@ -244,7 +232,7 @@ int32_t CMCDataCache::FetchItem(MediaCenterItemTypeTag kind, int32_t category, c
 
     const auto deadline = porvesk::Clock::now() + std::chrono::milliseconds(s.handsetMutexWaitMs);
     if (!s.exchangeTurns.Take(deadline)) return MCCACHE_HANDSET_BUSY;
-    porvesk::ReleaseOnExit<porvesk::ExchangeTurns> turn(s.exchangeTurns);
+    porvesk::ReleaseOnExit<porvesk::ExchangeTurns> turn(&s.exchangeTurns);
     // Another thread may have fetched the item while this one waited.
     if (s.TakeKept(key, data, length)) return MCCACHE_OK;
     const int32_t locked = s.LockHandset(deadline);
@@ -254,7 +242,7 @@ int32_t CMCDataCache::FetchItem(MediaCenterItemTypeTag kind, int32_t category, c
     uint32_t size = 0;
     int32_t result;
     {
-        porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(*s.handsetMutex);
+        porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(s.handsetMutex.get());
         result = s.ConfirmHandset(key.imei, port);
         if (result == MCCACHE_OK) result = s.Exchange(route, port, key, &bytes, &size);
     }

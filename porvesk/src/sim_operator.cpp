@@ -6,6 +6,7 @@
 
 #include "detector_state.h"
 #include "porvesk/porvesk.h"
+#include "release_on_exit.h"
 
 namespace {
 
@@ -21,20 +22,6 @@ bool IsImsi(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Holds the handset lock for the length of the SIM query.
-class LockHold {
-public:
-    explicit LockHold(porvesk::NamedMutex* lock) : lock_(lock) {}
-    ~LockHold() {
-        if (lock_ != nullptr) lock_->Release();
-    }
-    LockHold(const LockHold&) = delete;
-    LockHold& operator=(const LockHold&) = delete;
-
-private:
-    porvesk::NamedMutex* lock_;
-};
-
 }  // namespace
 
 int32_t CConDetect::QuerySimOperator(ConDetectSimOperator& sim) {
@@ -45,7 +32,7 @@ int32_t CConDetect::QuerySimOperator(ConDetectSimOperator& sim) {
     std::unique_ptr<porvesk::NamedMutex> lock = s.platform->CreateNamedMutex(porvesk::kHandsetMutexName);
     porvesk::LockResult locked = lock ? lock->Wait(s.timings.simQueryMutexWaitMs) : porvesk::LockResult::kFailed;
     if (locked == porvesk::LockResult::kTimedOut) return CONDETECT_HANDSET_BUSY;
-    LockHold hold(locked == porvesk::LockResult::kAcquired ? lock.get() : nullptr);
+    porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(locked == porvesk::LockResult::kAcquired ? lock.get() : nullptr);
     // The detector gives up a handset only while it holds the lock, so a
     // handset still connected now stays connected until the lock is released.
     if (!s.connected) return CONDETECT_NOT_CONNECTED;
