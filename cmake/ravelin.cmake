@@ -8,23 +8,65 @@ if(WIN32)
   set(CMAKE_IMPORT_LIBRARY_PREFIX "lib")
 endif()
 
-# ravelin_library(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
+# ravelin_target_sources(<target> [SOURCES ...] [WIN32_SOURCES ...] [POSIX_SOURCES ...])
+# Adds the sources to <target>, plus those of the target system: WIN32_SOURCES
+# for Windows, POSIX_SOURCES for the native build. The other functions here take
+# the same three options.
+function(ravelin_target_sources target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES" ${ARGN})
+  target_sources(${target} PRIVATE ${ARG_SOURCES})
+  if(WIN32)
+    target_sources(${target} PRIVATE ${ARG_WIN32_SOURCES})
+  else()
+    target_sources(${target} PRIVATE ${ARG_POSIX_SOURCES})
+  endif()
+endfunction()
+
+# ravelin_core(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
+# The code of the library <name>, compiled once as the object library
+# <name in lower case>_core that the library and its tests both link: the tests
+# reach what the library does not export. The objects are compiled as part of
+# the library (<NAME>_BUILD, also for the tests, which link them directly rather
+# than importing them), with src/ and include/ (if any) as public include folders.
+function(ravelin_core name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  string(TOLOWER ${name} lower)
+  string(TOUPPER ${name} upper)
+  set(core ${lower}_core)
+  add_library(${core} OBJECT)
+  ravelin_target_sources(${core} SOURCES ${ARG_SOURCES}
+                                 WIN32_SOURCES ${ARG_WIN32_SOURCES}
+                                 POSIX_SOURCES ${ARG_POSIX_SOURCES})
+  target_compile_definitions(${core} PUBLIC ${upper}_BUILD)
+  target_include_directories(${core} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_include_directories(${core} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  endif()
+  target_link_libraries(${core} PUBLIC ${ARG_LIBS})
+  if(NOT WIN32)
+    target_link_libraries(${core} PUBLIC Threads::Threads)
+  endif()
+endfunction()
+
+# ravelin_library(<name> [CORE] SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
 # Builds the shared library <name> (Name.dll / libName.so) from the sources plus the
 # platform sources of the target system, with include/ as its public include folder.
+# CORE adds the objects of <name in lower case>_core (see ravelin_core).
 function(ravelin_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
-  set(sources ${ARG_SOURCES})
-  if(WIN32)
-    list(APPEND sources ${ARG_WIN32_SOURCES})
-  else()
-    list(APPEND sources ${ARG_POSIX_SOURCES})
-  endif()
-  add_library(${name} SHARED ${sources})
+  cmake_parse_arguments(ARG "CORE" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED)
+  ravelin_target_sources(${name} SOURCES ${ARG_SOURCES}
+                                 WIN32_SOURCES ${ARG_WIN32_SOURCES}
+                                 POSIX_SOURCES ${ARG_POSIX_SOURCES})
   string(TOUPPER ${name} upper)
   target_compile_definitions(${name} PRIVATE ${upper}_BUILD)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
                                       PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  if(ARG_CORE)
+    string(TOLOWER ${name} lower)
+    target_link_libraries(${name} PRIVATE ${lower}_core)
+  endif()
   if(NOT WIN32)
     target_link_libraries(${name} PRIVATE Threads::Threads)
   endif()
@@ -44,14 +86,17 @@ function(ravelin_ordinal_import target def dll_target)
   target_include_directories(${target} INTERFACE $<TARGET_PROPERTY:${dll_target},INTERFACE_INCLUDE_DIRECTORIES>)
 endfunction()
 
-# ravelin_test(<name> SOURCES ... LIBS ... [THREADED])
+# ravelin_test(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] LIBS ... [THREADED])
 # A GoogleTest program. Natively every test case becomes a ctest test (label
 # "native", plus "threaded" for the suites that also run under ThreadSanitizer);
 # the Windows build registers the program once, run under Wine (label "wine").
 function(ravelin_test name)
-  cmake_parse_arguments(ARG "THREADED" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gmock gtest_main)
+  cmake_parse_arguments(ARG "THREADED" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  add_executable(${name})
+  ravelin_target_sources(${name} SOURCES ${ARG_SOURCES}
+                                 WIN32_SOURCES ${ARG_WIN32_SOURCES}
+                                 POSIX_SOURCES ${ARG_POSIX_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   if(WIN32)
     target_link_libraries(${name} PRIVATE ws2_32)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
