@@ -1,4 +1,7 @@
-#include <windows.h>
+#include <ravelin/win32.h>
+// The memory counters come from kernel32's own export (K32GetProcessMemoryInfo);
+// the header picks that export by itself only when building for Windows 7 or later.
+#define PSAPI_VERSION 2
 #include <psapi.h>
 #include <tlhelp32.h>
 

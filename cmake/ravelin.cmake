@@ -6,6 +6,11 @@ if(WIN32)
   add_link_options(-static)
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "lib")
+  # The same system headers for every Windows source: the lean set, no min/max
+  # macros, and Vista, which the threading runtime needs anyway. The Windows
+  # sources include them through ravelin/win32.h.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+  include_directories(${PROJECT_SOURCE_DIR}/common/include)
 endif()
 
 # ravelin_target_sources(<target> [SOURCES ...] [WIN32_SOURCES ...] [POSIX_SOURCES ...])
