@@ -10,6 +10,8 @@
 namespace bench {
 namespace {
 
+using ravelin::win32::UniqueHandle;
+
 double Ms(const FILETIME& time) {
     ULARGE_INTEGER value;
     value.LowPart = time.dwLowDateTime;
@@ -33,18 +35,16 @@ double OtherThreadsCpuMs() {
 
 std::vector<ThreadCpu> CpuPerThread() {
     std::vector<ThreadCpu> threads;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return threads;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return threads;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
         if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
-        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-        if (thread == nullptr) continue;
-        threads.push_back({"thread " + std::to_string(entry.th32ThreadID), ThreadCpuMs(thread)});
-        CloseHandle(thread);
+        const UniqueHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        if (!thread) continue;
+        threads.push_back({"thread " + std::to_string(entry.th32ThreadID), ThreadCpuMs(thread.get())});
     }
-    CloseHandle(snapshot);
     return threads;
 }
 

@@ -1,47 +1,48 @@
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "raw_port.h"
 
 namespace bench {
 namespace {
 
+using ravelin::win32::UniqueHandle;
+
 // One overlapped request with its own manual-reset event.
 class Request {
 public:
-    Request() { record_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
-    ~Request() { CloseHandle(record_.hEvent); }
+    Request() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { record_.hEvent = event_.get(); }
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
     OVERLAPPED* Prepare() {
-        const HANDLE event = record_.hEvent;
         record_ = OVERLAPPED();
-        record_.hEvent = event;
-        ResetEvent(event);
+        record_.hEvent = event_.get();
+        ResetEvent(event_.get());
         return &record_;
     }
     OVERLAPPED* Record() { return &record_; }
-    HANDLE Event() const { return record_.hEvent; }
+    HANDLE Event() const { return event_.get(); }
 
 private:
+    UniqueHandle event_;
     OVERLAPPED record_{};
 };
 
 class OverlappedPort : public RawPort {
 public:
-    explicit OverlappedPort(HANDLE handle) : handle_(handle) {}
-    ~OverlappedPort() override { CloseHandle(handle_); }
+    explicit OverlappedPort(UniqueHandle port) : port_(std::move(port)) {}
 
     bool Write(const std::string& bytes) override {
         OVERLAPPED* record = write_.Prepare();
-        if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, record) &&
+        if (!WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, record) &&
             GetLastError() != ERROR_IO_PENDING) {
             return false;
         }
         DWORD put = 0;
-        return GetOverlappedResult(handle_, record, &put, TRUE) && put == bytes.size();
+        return GetOverlappedResult(port_.get(), record, &put, TRUE) && put == bytes.size();
     }
 
     // Looks at the input queue, waits for a character event when it is empty,
@@ -51,7 +52,7 @@ public:
         for (;;) {
             DWORD errors = 0;
             COMSTAT status{};
-            if (!ClearCommError(handle_, &errors, &status)) return -1;
+            if (!ClearCommError(port_.get(), &errors, &status)) return -1;
             if (status.cbInQue > 0) return Read(buffer, std::min<size_t>(capacity, status.cbInQue));
             const long left = static_cast<long>(deadline - GetTickCount());
             if (left <= 0) return 0;
@@ -62,12 +63,12 @@ public:
 private:
     long Read(char* buffer, size_t count) {
         OVERLAPPED* record = read_.Prepare();
-        if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), nullptr, record) &&
+        if (!ReadFile(port_.get(), buffer, static_cast<DWORD>(count), nullptr, record) &&
             GetLastError() != ERROR_IO_PENDING) {
             return -1;
         }
         DWORD got = 0;
-        return GetOverlappedResult(handle_, record, &got, TRUE) ? static_cast<long>(got) : -1;
+        return GetOverlappedResult(port_.get(), record, &got, TRUE) ? static_cast<long>(got) : -1;
     }
 
     // False only when the device failed; a time-out or an aborted wait is a
@@ -75,31 +76,33 @@ private:
     bool WaitForCharacter(DWORD timeoutMs) {
         DWORD mask = 0;
         OVERLAPPED* record = event_.Prepare();
-        if (WaitCommEvent(handle_, &mask, record)) return true;
+        if (WaitCommEvent(port_.get(), &mask, record)) return true;
         const DWORD error = GetLastError();
         if (error == ERROR_OPERATION_ABORTED) return true;
         if (error != ERROR_IO_PENDING) return false;
         if (WaitForSingleObject(event_.Event(), timeoutMs) != WAIT_OBJECT_0) {
-            SetCommMask(handle_, EV_RXCHAR);
-            CancelIo(handle_);
+            SetCommMask(port_.get(), EV_RXCHAR);
+            CancelIo(port_.get());
         }
         DWORD ignored = 0;
-        return GetOverlappedResult(handle_, record, &ignored, TRUE) || GetLastError() == ERROR_OPERATION_ABORTED;
+        return GetOverlappedResult(port_.get(), record, &ignored, TRUE) || GetLastError() == ERROR_OPERATION_ABORTED;
     }
 
-    HANDLE handle_;
     Request read_;
     Request write_;
     Request event_;
+    // Declared last, so the port closes before the requests' events.
+    UniqueHandle port_;
 };
 
 }  // namespace
 
 std::unique_ptr<RawPort> RawPort::Open(int comPort) {
     const std::string name = "\\\\.\\COM" + std::to_string(comPort);
-    HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    UniqueHandle port(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OVERLAPPED, nullptr));
+    if (!port) return nullptr;
+    const HANDLE handle = port.get();
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     GetCommState(handle, &dcb);
@@ -113,7 +116,7 @@ std::unique_ptr<RawPort> RawPort::Open(int comPort) {
     SetCommTimeouts(handle, &none);
     SetCommMask(handle, EV_RXCHAR);
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    return std::make_unique<OverlappedPort>(handle);
+    return std::make_unique<OverlappedPort>(std::move(port));
 }
 
 }  // namespace bench

@@ -1,7 +1,7 @@
 // The local code page is the ANSI code page; text goes through UTF-16 with the
 // system's converters, which refuse invalid input and, with the checks below,
 // characters that would only come out as a best fit or a default character.
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <climits>
 

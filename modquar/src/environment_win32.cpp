@@ -1,6 +1,6 @@
 #include "environment.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 
 namespace modquar {
 bool ReadEnvironment(const char* name, std::string& value) {

@@ -3,7 +3,7 @@
 // wait for; at process exit (reserved != null) the thread has been terminated
 // already and the detector and the cache are left as they are (the cache's
 // buffers go with the process).
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include "library_objects.h"
 

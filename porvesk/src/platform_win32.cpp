@@ -2,25 +2,28 @@
 // per-user application profile, a named mutex and SendMessage.
 #include "platform.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace porvesk {
 namespace {
+
+using ravelin::win32::UniqueHandle;
+using ravelin::win32::UniqueRegKey;
 
 constexpr const char* kSerialMapPath[] = {"HARDWARE", "DEVICEMAP", "SERIALCOMM"};
 constexpr char kProfileKey[] = "Software\\Tavo\\Pelliton";
 
 class RegistrySerialMap : public SerialMap {
 public:
-    explicit RegistrySerialMap(HKEY key) : key_(key) {}
-    ~RegistrySerialMap() override { RegCloseKey(key_); }
+    explicit RegistrySerialMap(UniqueRegKey key) : key_(std::move(key)) {}
 
     bool CountValues(uint32_t& count) override {
         DWORD values = 0;
-        if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+        if (RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
                              nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             return false;
         }
@@ -36,7 +39,7 @@ public:
         DWORD nameLength = kValueNameBufferSize;
         DWORD dataLength = kValueDataBufferSize;
         DWORD type = 0;
-        LONG result = RegEnumValueA(key_, index, name, &nameLength, nullptr, &type,
+        LONG result = RegEnumValueA(key_.get(), index, name, &nameLength, nullptr, &type,
                                     reinterpret_cast<BYTE*>(data), &dataLength);
         if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return false;
         value.name.assign(name, strnlen(name, kValueNameBufferSize));
@@ -47,16 +50,15 @@ public:
     }
 
 private:
-    HKEY key_;
+    UniqueRegKey key_;
 };
 
 class WindowsMutex : public NamedMutex {
 public:
-    explicit WindowsMutex(HANDLE handle) : handle_(handle) {}
-    ~WindowsMutex() override { CloseHandle(handle_); }
+    explicit WindowsMutex(UniqueHandle handle) : handle_(std::move(handle)) {}
 
     LockResult Wait(int timeoutMs) override {
-        switch (WaitForSingleObject(handle_, static_cast<DWORD>(timeoutMs))) {
+        switch (WaitForSingleObject(handle_.get(), static_cast<DWORD>(timeoutMs))) {
             case WAIT_OBJECT_0:
             case WAIT_ABANDONED:  // the holder died; the lock is ours now
                 return LockResult::kAcquired;
@@ -67,56 +69,56 @@ public:
         }
     }
 
-    void Release() override { ReleaseMutex(handle_); }
+    void Release() override { ReleaseMutex(handle_.get()); }
 
 private:
-    HANDLE handle_;
+    UniqueHandle handle_;
 };
 
 std::string ProfilePath(const std::string& section) { return std::string(kProfileKey) + "\\" + section; }
 
 class WindowsPlatform : public DetectorPlatform {
 public:
+    // One level at a time; each parent is closed once its child is open.
     std::unique_ptr<SerialMap> OpenSerialMap() override {
-        HKEY key = HKEY_LOCAL_MACHINE;
+        UniqueRegKey key;
         for (const char* subkey : kSerialMapPath) {
             HKEY next = nullptr;
-            LONG result = RegOpenKeyExA(key, subkey, 0, KEY_QUERY_VALUE, &next);
-            if (key != HKEY_LOCAL_MACHINE) RegCloseKey(key);
-            if (result != ERROR_SUCCESS) return nullptr;
-            key = next;
+            const HKEY parent = key ? key.get() : HKEY_LOCAL_MACHINE;
+            const LONG result = RegOpenKeyExA(parent, subkey, 0, KEY_QUERY_VALUE, &next);
+            key.reset(result == ERROR_SUCCESS ? next : nullptr);
+            if (!key) return nullptr;
         }
-        return std::make_unique<RegistrySerialMap>(key);
+        return std::make_unique<RegistrySerialMap>(std::move(key));
     }
 
     bool ReadProfileEntry(const std::string& section, const std::string& entry, std::string& value) override {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, ProfilePath(section).c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, ProfilePath(section).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
             ERROR_SUCCESS) {
             return false;
         }
-        bool found = ReadString(key, entry, value);
-        RegCloseKey(key);
-        return found;
+        const UniqueRegKey key(opened);
+        return ReadString(key.get(), entry, value);
     }
 
     bool WriteProfileEntry(const std::string& section, const std::string& entry,
                             const std::string& value) override {
-        HKEY key = nullptr;
+        HKEY created = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, ProfilePath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                            KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
             return false;
         }
-        LONG result = RegSetValueExA(key, entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        const UniqueRegKey key(created);
+        LONG result = RegSetValueExA(key.get(), entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                      static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(key);
         return result == ERROR_SUCCESS;
     }
 
     std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name) override {
-        HANDLE handle = CreateMutexA(nullptr, FALSE, name.c_str());
-        if (handle == nullptr) return nullptr;
-        return std::make_unique<WindowsMutex>(handle);
+        UniqueHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
+        if (!mutex) return nullptr;
+        return std::make_unique<WindowsMutex>(std::move(mutex));
     }
 
     void SendWindowMessage(ConDetectWindow window, uint32_t message) override {

@@ -3,7 +3,7 @@
 // process exit the other threads are already gone and nothing may wait inside
 // the loader lock, so the table is left to the system. Every reader thread
 // holds a reference to the library, so an unload finds no reader running.
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include "serlox_app.h"
 

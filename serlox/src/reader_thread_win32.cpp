@@ -5,12 +5,15 @@
 // which the unloading thread holds while it destroys the port table.
 #include "reader_thread.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <new>
+#include <utility>
 
 namespace serlox {
 namespace {
+
+using ravelin::win32::UniqueHandle;
 
 struct Launch {
     ReaderThread::Body body;
@@ -41,42 +44,49 @@ HMODULE ReferenceThisModule() {
 }  // namespace
 
 struct ReaderThread::State {
-    HANDLE thread = nullptr;
+    UniqueHandle thread;
     DWORD id = 0;
-    HANDLE done = nullptr;
+    UniqueHandle done;
 };
 
 ReaderThread::ReaderThread() : state_(std::make_unique<State>()) {}
 
-ReaderThread::~ReaderThread() { Join(); }
+// On the reader thread itself Join does nothing, and the handles stay open: the
+// thread still signals its done event on its way out.
+ReaderThread::~ReaderThread() {
+    Join();
+    if (IsCurrent()) {
+        state_->done.release();
+        state_->thread.release();
+    }
+}
 
 bool ReaderThread::Start(Body body, void* argument) {
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HMODULE module = ReferenceThisModule();
-    Launch* launch = done && module ? new (std::nothrow) Launch{body, argument, done, module} : nullptr;
+    Launch* launch = done && module ? new (std::nothrow) Launch{body, argument, done.get(), module} : nullptr;
     DWORD id = 0;
     HANDLE thread = launch ? CreateThread(nullptr, 0, &RunThread, launch, CREATE_SUSPENDED, &id) : nullptr;
     if (thread == nullptr) {
         delete launch;
         if (module) FreeLibrary(module);
-        if (done) CloseHandle(done);
         return false;
     }
-    state_->thread = thread;
+    state_->thread.reset(thread);
     state_->id = id;
-    state_->done = done;
+    state_->done = std::move(done);
     ResumeThread(thread);
     return true;
 }
 
-bool ReaderThread::IsCurrent() const { return state_->thread != nullptr && state_->id == GetCurrentThreadId(); }
+bool ReaderThread::IsCurrent() const { return state_->thread && state_->id == GetCurrentThreadId(); }
 
 void ReaderThread::Join() {
-    if (state_->thread == nullptr || IsCurrent()) return;
-    WaitForSingleObject(state_->done, INFINITE);
-    CloseHandle(state_->done);
-    CloseHandle(state_->thread);
-    *state_ = State();
+    if (!state_->thread || IsCurrent()) return;
+    WaitForSingleObject(state_->done.get(), INFINITE);
+    state_->done.reset();
+    state_->thread.reset();
+    state_->id = 0;
 }
 
 }  // namespace serlox

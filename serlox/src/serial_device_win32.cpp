@@ -5,7 +5,7 @@
 // completed before its record or buffer is used again.
 #include "serial_device.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,30 +17,29 @@
 namespace serlox {
 namespace {
 
+using ravelin::win32::UniqueHandle;
+
 constexpr DWORD kInputEvents = EV_RXCHAR;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 class Request {
 public:
-    Request() { record_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
-    ~Request() {
-        if (record_.hEvent) CloseHandle(record_.hEvent);
-    }
+    Request() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { record_.hEvent = event_.get(); }
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
-    bool Valid() const { return record_.hEvent != nullptr; }
+    bool Valid() const { return static_cast<bool>(event_); }
     OVERLAPPED* Prepare() {
-        const HANDLE event = record_.hEvent;
         record_ = OVERLAPPED();
-        record_.hEvent = event;
-        ResetEvent(event);
+        record_.hEvent = event_.get();
+        ResetEvent(event_.get());
         return &record_;
     }
-    HANDLE Event() const { return record_.hEvent; }
+    HANDLE Event() const { return event_.get(); }
     OVERLAPPED* Record() { return &record_; }
 
 private:
+    UniqueHandle event_;
     OVERLAPPED record_{};
 };
 
@@ -49,27 +48,25 @@ enum class Pending { Completed, Stopped, TimedOut };
 }  // namespace
 
 struct StopSignal::State {
-    HANDLE event = nullptr;
+    UniqueHandle event;
 };
 
 StopSignal::StopSignal() : state_(std::make_unique<State>()) {
-    state_->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    state_->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
-StopSignal::~StopSignal() {
-    if (state_->event) CloseHandle(state_->event);
-}
+StopSignal::~StopSignal() = default;
 
-bool StopSignal::Valid() const { return state_->event != nullptr; }
-void StopSignal::Raise() { SetEvent(state_->event); }
-void StopSignal::Clear() { ResetEvent(state_->event); }
+bool StopSignal::Valid() const { return static_cast<bool>(state_->event); }
+void StopSignal::Raise() { SetEvent(state_->event.get()); }
+void StopSignal::Clear() { ResetEvent(state_->event.get()); }
 bool StopSignal::IsRaised() const { return WaitFor(0); }
 bool StopSignal::WaitFor(uint32_t timeoutMs) const {
-    return WaitForSingleObject(state_->event, timeoutMs) == WAIT_OBJECT_0;
+    return WaitForSingleObject(state_->event.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 struct SerialDevice::State {
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    UniqueHandle handle;
     Request read;
     Request write;
     Request event;
@@ -79,7 +76,7 @@ struct SerialDevice::State {
     bool ClearErrors(DWORD& waiting) {
         DWORD errors = 0;
         COMSTAT status{};
-        if (!ClearCommError(handle, &errors, &status)) return false;
+        if (!ClearCommError(handle.get(), &errors, &status)) return false;
         waiting = status.cbInQue;
         return true;
     }
@@ -91,7 +88,7 @@ struct SerialDevice::State {
     // Waits for a pending request or the stop signal. A request that is
     // given up is cancelled and waited for, so its record is free again.
     Pending Await(Request& request, const StopSignal& stop, DWORD timeoutMs) {
-        const HANDLE events[2] = {request.Event(), stop.Native().event};
+        const HANDLE events[2] = {request.Event(), stop.Native().event.get()};
         const DWORD woken = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
         if (woken == WAIT_OBJECT_0) return Pending::Completed;
         Abandon(request);
@@ -101,10 +98,10 @@ struct SerialDevice::State {
     // Not every driver ends a comm-event wait on CancelIo, but all end it when
     // the event mask is set again.
     void Abandon(Request& request) {
-        if (&request == &event) SetCommMask(handle, kInputEvents);
-        CancelIo(handle);
+        if (&request == &event) SetCommMask(handle.get(), kInputEvents);
+        CancelIo(handle.get());
         DWORD ignored;
-        GetOverlappedResult(handle, request.Record(), &ignored, TRUE);
+        GetOverlappedResult(handle.get(), request.Record(), &ignored, TRUE);
     }
 
     using Outcome = CommEventTurns::Outcome;
@@ -112,7 +109,7 @@ struct SerialDevice::State {
     // One wait for a comm event.
     Outcome WaitCommEventOnce(const StopSignal& stop) {
         DWORD mask = 0;
-        if (WaitCommEvent(handle, &mask, event.Prepare())) return Outcome::Event;
+        if (WaitCommEvent(handle.get(), &mask, event.Prepare())) return Outcome::Event;
         DWORD error = GetLastError();
         if (error == ERROR_IO_PENDING) {
             if (Await(event, stop, INFINITE) != Pending::Completed) return Outcome::Stopped;
@@ -120,7 +117,7 @@ struct SerialDevice::State {
             // event before it posts the result, and a non-waiting fetch would then
             // report an incomplete request as a lost device.
             DWORD ignored;
-            if (GetOverlappedResult(handle, event.Record(), &ignored, TRUE)) return Outcome::Event;
+            if (GetOverlappedResult(handle.get(), event.Record(), &ignored, TRUE)) return Outcome::Event;
             error = GetLastError();
         }
         return error == ERROR_OPERATION_ABORTED ? Outcome::Aborted : Outcome::Failed;
@@ -137,15 +134,15 @@ bool SerialDevice::Valid() const {
 
 bool SerialDevice::Open(int port) {
     const std::string name = WindowsDeviceName(port);
-    state_->handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-    if (state_->handle == INVALID_HANDLE_VALUE) return false;
+    state_->handle.reset(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+    if (!state_->handle) return false;
     open_ = true;
     return true;
 }
 
 bool SerialDevice::SetUp() {
-    const HANDLE handle = state_->handle;
+    const HANDLE handle = state_->handle.get();
     if (!SetCommMask(handle, kInputEvents) || !SetupComm(handle, kDriverQueueSize, kDriverQueueSize)) return false;
     Purge();
     COMMTIMEOUTS none{};
@@ -155,7 +152,7 @@ bool SerialDevice::SetUp() {
 bool SerialDevice::ReadLineSettings(LineSettings& settings) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(state_->handle, &dcb)) return false;
+    if (!GetCommState(state_->handle.get(), &dcb)) return false;
     settings.baudRate = dcb.BaudRate;
     settings.byteSize = dcb.ByteSize;
     settings.parity = static_cast<Parity>(dcb.Parity);
@@ -179,7 +176,7 @@ bool SerialDevice::ReadLineSettings(LineSettings& settings) {
 bool SerialDevice::WriteLineSettings(const LineSettings& settings) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(state_->handle, &dcb)) return false;
+    if (!GetCommState(state_->handle.get(), &dcb)) return false;
     dcb.BaudRate = settings.baudRate;
     dcb.ByteSize = settings.byteSize;
     dcb.Parity = static_cast<BYTE>(settings.parity);
@@ -195,10 +192,10 @@ bool SerialDevice::WriteLineSettings(const LineSettings& settings) {
     dcb.fInX = settings.xonXoffIn;
     dcb.fDtrControl = static_cast<DWORD>(settings.dtrControl);
     dcb.fRtsControl = static_cast<DWORD>(settings.rtsControl);
-    return SetCommState(state_->handle, &dcb) != FALSE;
+    return SetCommState(state_->handle.get(), &dcb) != FALSE;
 }
 
-void SerialDevice::Purge() { PurgeComm(state_->handle, kPurgeAll); }
+void SerialDevice::Purge() { PurgeComm(state_->handle.get(), kPurgeAll); }
 
 // Looks at the driver's input queue before every wait, so bytes that came
 // while no wait was pending are never overlooked.
@@ -227,12 +224,12 @@ bool SerialDevice::ReadAvailable(char* buffer, size_t capacity, size_t& count, c
     const DWORD wanted = static_cast<DWORD>(std::min<size_t>(waiting, capacity));
     if (wanted == 0) return true;
     OVERLAPPED* record = state_->read.Prepare();
-    if (!ReadFile(state_->handle, buffer, wanted, nullptr, record)) {
+    if (!ReadFile(state_->handle.get(), buffer, wanted, nullptr, record)) {
         if (GetLastError() != ERROR_IO_PENDING) return state_->ClearErrors();
         if (state_->Await(state_->read, stop, INFINITE) != Pending::Completed) return true;
     }
     DWORD got = 0;
-    if (!GetOverlappedResult(state_->handle, record, &got, TRUE)) return state_->ClearErrors();
+    if (!GetOverlappedResult(state_->handle.get(), record, &got, TRUE)) return state_->ClearErrors();
     count = got;
     return true;
 }
@@ -241,14 +238,14 @@ bool SerialDevice::WritePiece(const char* bytes, size_t count, uint32_t timeoutM
                               size_t& written) {
     written = 0;
     OVERLAPPED* record = state_->write.Prepare();
-    if (!WriteFile(state_->handle, bytes, static_cast<DWORD>(count), nullptr, record)) {
+    if (!WriteFile(state_->handle.get(), bytes, static_cast<DWORD>(count), nullptr, record)) {
         if (GetLastError() != ERROR_IO_PENDING || state_->Await(state_->write, stop, timeoutMs) != Pending::Completed) {
             state_->ClearErrors();
             return false;
         }
     }
     DWORD put = 0;
-    if (!GetOverlappedResult(state_->handle, record, &put, TRUE)) {
+    if (!GetOverlappedResult(state_->handle.get(), record, &put, TRUE)) {
         state_->ClearErrors();
         return false;
     }
@@ -256,15 +253,14 @@ bool SerialDevice::WritePiece(const char* bytes, size_t count, uint32_t timeoutM
     return true;
 }
 
-void SerialDevice::RaiseDtr() { EscapeCommFunction(state_->handle, SETDTR); }
+void SerialDevice::RaiseDtr() { EscapeCommFunction(state_->handle.get(), SETDTR); }
 
 void SerialDevice::Close() {
-    if (state_->handle == INVALID_HANDLE_VALUE) return;
+    if (!state_->handle) return;
     open_ = false;
-    SetCommMask(state_->handle, 0);
+    SetCommMask(state_->handle.get(), 0);
     Purge();
-    CloseHandle(state_->handle);
-    state_->handle = INVALID_HANDLE_VALUE;
+    state_->handle.reset();
 }
 
 }  // namespace serlox

@@ -3,7 +3,7 @@
 // and leaves it running, reset, for the next test.
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <cstdlib>
 #include <sstream>

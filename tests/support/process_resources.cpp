@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include <ravelin/win32.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 #else
@@ -53,15 +53,14 @@ void CountHandles(ProcessResources& resources) {
 }
 
 long CountThreads() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    const ravelin::win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return -1;
     long count = 0;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
         if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
     }
-    CloseHandle(snapshot);
     return count;
 }
 #else

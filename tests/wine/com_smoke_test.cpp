@@ -1,6 +1,6 @@
 // A 32-bit Windows program opens a COM port mapped to the handset simulator with
 // overlapped I/O, the way the serial link does, and exchanges "AT" / "OK".
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include <gtest/gtest.h>
 
@@ -10,41 +10,39 @@
 
 namespace {
 
+using ravelin::win32::UniqueHandle;
+
 class OverlappedPort {
 public:
     explicit OverlappedPort(int com) {
         std::string name = "\\\\.\\COM" + std::to_string(com);
-        handle_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-        event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        port_.reset(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+        event_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     }
-    ~OverlappedPort() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        CloseHandle(event_);
-    }
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(port_); }
 
     bool Setup() {
         COMMTIMEOUTS timeouts = {};
         DCB dcb = {};
         dcb.DCBlength = sizeof dcb;
-        if (!SetCommMask(handle_, EV_RXCHAR) || !SetCommTimeouts(handle_, &timeouts) ||
-            !GetCommState(handle_, &dcb))
+        if (!SetCommMask(port_.get(), EV_RXCHAR) || !SetCommTimeouts(port_.get(), &timeouts) ||
+            !GetCommState(port_.get(), &dcb))
             return false;
         dcb.BaudRate = 115200;
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
-        return SetCommState(handle_, &dcb) && PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+        return SetCommState(port_.get(), &dcb) && PurgeComm(port_.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
     }
 
     bool Send(const std::string& text) {
         OVERLAPPED overlapped = {};
-        overlapped.hEvent = event_;
+        overlapped.hEvent = event_.get();
         DWORD written = 0;
-        if (!WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, &overlapped)) {
+        if (!WriteFile(port_.get(), text.data(), static_cast<DWORD>(text.size()), &written, &overlapped)) {
             if (GetLastError() != ERROR_IO_PENDING) return false;
-            if (!GetOverlappedResult(handle_, &overlapped, &written, TRUE)) return false;
+            if (!GetOverlappedResult(port_.get(), &overlapped, &written, TRUE)) return false;
         }
         return written == text.size();
     }
@@ -57,14 +55,14 @@ public:
                static_cast<LONG>(deadline - GetTickCount()) > 0) {
             DWORD events = 0;
             OVERLAPPED overlapped = {};
-            overlapped.hEvent = event_;
-            ResetEvent(event_);
-            if (!WaitCommEvent(handle_, &events, &overlapped)) {
+            overlapped.hEvent = event_.get();
+            ResetEvent(event_.get());
+            if (!WaitCommEvent(port_.get(), &events, &overlapped)) {
                 if (GetLastError() != ERROR_IO_PENDING) break;
                 DWORD left = static_cast<DWORD>(deadline - GetTickCount());
-                if (WaitForSingleObject(event_, left) != WAIT_OBJECT_0) {
-                    CancelIo(handle_);
-                    GetOverlappedResult(handle_, &overlapped, &events, TRUE);
+                if (WaitForSingleObject(event_.get(), left) != WAIT_OBJECT_0) {
+                    CancelIo(port_.get());
+                    GetOverlappedResult(port_.get(), &overlapped, &events, TRUE);
                     break;
                 }
             }
@@ -77,22 +75,23 @@ private:
     std::string ReadWaiting() {
         COMSTAT status = {};
         DWORD errors = 0;
-        if (!ClearCommError(handle_, &errors, &status) || status.cbInQue == 0) return {};
+        if (!ClearCommError(port_.get(), &errors, &status) || status.cbInQue == 0) return {};
         std::string bytes(status.cbInQue, '\0');
         OVERLAPPED overlapped = {};
-        overlapped.hEvent = event_;
+        overlapped.hEvent = event_.get();
         DWORD count = 0;
-        if (!ReadFile(handle_, &bytes[0], status.cbInQue, &count, &overlapped)) {
+        if (!ReadFile(port_.get(), &bytes[0], status.cbInQue, &count, &overlapped)) {
             if (GetLastError() != ERROR_IO_PENDING ||
-                !GetOverlappedResult(handle_, &overlapped, &count, TRUE))
+                !GetOverlappedResult(port_.get(), &overlapped, &count, TRUE))
                 return {};
         }
         bytes.resize(count);
         return bytes;
     }
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-    HANDLE event_ = nullptr;
+    // The port closes before its event.
+    UniqueHandle event_;
+    UniqueHandle port_;
 };
 
 TEST(WineBench, OverlappedPortExchangesAtAndOkWithSimulator) {
@@ -113,10 +112,9 @@ TEST(WineBench, PlainComNameOpensPortsBelowTen) {
     auto phone = ravelin::test::SimulatedPhone::Start(0);
     ASSERT_LT(phone->ComPort(), 10);
     std::string name = "COM" + std::to_string(phone->ComPort());
-    HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-    CloseHandle(handle);
+    const UniqueHandle port(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OVERLAPPED, nullptr));
+    ASSERT_NE(port.get(), INVALID_HANDLE_VALUE) << "error " << GetLastError();
 }
 
 }  // namespace

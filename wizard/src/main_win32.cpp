@@ -1,4 +1,4 @@
-#include <windows.h>
+#include <ravelin/win32.h>
 #include <commctrl.h>
 
 #include "ravelin_app_win32.h"

@@ -6,14 +6,7 @@
 
 namespace ravelinwiz {
 
-namespace {
-
-void WaitAndClose(HANDLE process, uint32_t waitMs) {
-    WaitForSingleObject(process, waitMs);
-    CloseHandle(process);
-}
-
-}  // namespace
+using ravelin::win32::UniqueHandle;
 
 StartResult Win32ProcessStarter::RunHidden(const std::string& program,
                                            const std::string& commandLine, uint32_t waitMs) {
@@ -29,8 +22,10 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program,
                         &startup, &process)) {
         return {false, GetLastError()};
     }
-    CloseHandle(process.hThread);
-    WaitAndClose(process.hProcess, waitMs);
+    const UniqueHandle running(process.hProcess);
+    UniqueHandle thread(process.hThread);
+    thread.reset();  // only the process is waited for
+    WaitForSingleObject(running.get(), waitMs);
     return {true, 0};
 }
 
@@ -46,8 +41,9 @@ StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program,
     if (!ShellExecuteExA(&info)) {
         return {false, GetLastError()};
     }
-    if (info.hProcess != nullptr) {
-        WaitAndClose(info.hProcess, waitMs);
+    const UniqueHandle running(info.hProcess);
+    if (running) {
+        WaitForSingleObject(running.get(), waitMs);
     }
     return {true, 0};
 }

@@ -15,19 +15,19 @@ void Win32ProfileWriter::WriteString(const std::string& file, const std::u16stri
 
 // Failures are ignored: a refused restart is not reported either.
 void Win32Restarter::EnableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
         return;
     }
+    const ravelin::win32::UniqueHandle token(opened);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         TOKEN_PRIVILEGES previous{};
         DWORD previousSize = sizeof previous;
-        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof previous, &previous, &previousSize);
+        AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof previous, &previous, &previousSize);
     }
-    CloseHandle(token);
 }
 
 void Win32Restarter::RequestReboot() { ExitWindowsEx(EWX_REBOOT, 0); }

@@ -1,4 +1,5 @@
 #include "system_win32.h"
+#include "text_win32.h"
 
 namespace ravelinwiz {
 
@@ -13,17 +14,9 @@ OsVersion Win32SystemInfo::QueryVersion() {
     return {true, 0, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
+// In the user's language and the ANSI code page, line break included.
 std::string Win32SystemInfo::SystemErrorText(uint32_t code) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0,
-        nullptr);
-    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
-    if (buffer != nullptr) {
-        LocalFree(buffer);
-    }
-    return text;
+    return ToAnsi(ravelin::win32::SystemErrorText(code, LANG_USER_DEFAULT));
 }
 
 std::optional<std::string> Win32SystemInfo::ModuleFileName() {

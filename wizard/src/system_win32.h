@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 implementations of the page logic's system interfaces.
-#include <windows.h>
+#include <ravelin/win32.h>
 
 #include "wizard_seams.h"
 

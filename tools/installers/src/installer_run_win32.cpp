@@ -1,6 +1,6 @@
 #include "installer_run_win32.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 
 namespace gminst {
 namespace {
@@ -50,14 +50,13 @@ std::string ToUtf8(const std::wstring& text) {
 
 bool AppendToFile(const std::wstring& path, const std::string& bytes) {
     if (path.empty()) return false;
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const ravelin::win32::UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "modem_setup_win32.h"
 
-#include <windows.h>
+#include <ravelin/win32.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
@@ -33,13 +33,9 @@ Failure LastFailure(const wchar_t* step) {
     return Failure{step, error};
 }
 
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length > 0 ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) LocalFree(buffer);
+// The system's text without the line break and spaces it ends with.
+std::wstring TrimmedSystemErrorText(DWORD error) {
+    std::wstring text = ravelin::win32::SystemErrorText(error);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
     return text;
 }
@@ -48,7 +44,7 @@ std::wstring Describe(const Failure& failure) {
     wchar_t code[16];
     std::swprintf(code, sizeof code / sizeof code[0], L"0x%08lX", static_cast<unsigned long>(failure.error));
     std::wstring text = failure.step + L" failed: error " + code;
-    const std::wstring systemText = SystemErrorText(failure.error);
+    const std::wstring systemText = TrimmedSystemErrorText(failure.error);
     if (!systemText.empty()) text += L" (" + systemText + L")";
     return text;
 }
@@ -56,36 +52,32 @@ std::wstring Describe(const Failure& failure) {
 class RegistryKey {
 public:
     explicit RegistryKey(HKEY key) : key_(key) {}
-    ~RegistryKey() {
-        if (IsOpen()) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
 
-    bool IsOpen() const { return key_ != nullptr && key_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(key_); }
 
     std::optional<std::wstring> ReadString(const wchar_t* name) const {
         DWORD type = 0;
         DWORD size = 0;
-        if (RegQueryValueExW(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+        if (RegQueryValueExW(key_.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
             return std::nullopt;
         std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
+        if (RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &size) !=
+            ERROR_SUCCESS)
             return std::nullopt;
         value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
         return value;
     }
 
     StepResult WriteString(const wchar_t* name, const std::wstring& value) const {
-        const LONG status = RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        const LONG status = RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         if (status == ERROR_SUCCESS) return std::nullopt;
         return Failure{std::wstring(L"RegSetValueEx(") + name + L")", static_cast<DWORD>(status)};
     }
 
 private:
-    HKEY key_;
+    ravelin::win32::UniqueRegKey key_;
 };
 
 class DeviceSet {
