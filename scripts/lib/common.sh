@@ -8,7 +8,7 @@ JOBS=${RAVELIN_JOBS:-2}
 log() { printf '==> %s\n' "$*"; }
 
 # Packages for building, testing and running the Windows binaries under Wine.
-PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
+PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
           wine wine32:i386 gcc-multilib xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
           mobile-broadband-provider-info)
@@ -49,6 +49,12 @@ configure() {
     local dir=$1
     shift
     [ -f "$dir/build.ninja" ] || cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+# Natively without sanitizers, for scripts/test --quick (build/native holds the
+# Release build that scripts/demo starts the simulator from).
+build_plain() {
+    configure_build "$BUILD/native-debug" -DCMAKE_BUILD_TYPE=Debug
 }
 
 build_native() {
