@@ -77,8 +77,11 @@ public:
 private:
     int32_t QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
                           uint32_t size);
+    int32_t StartIdentityQuery(const PortSettings* settings, char* buffer, uint32_t size);
     int32_t ReadIdentityText(const PortSettings* settings, AtCommandId command, AtCommandId answer, char* buffer,
                              uint32_t size);
+    int32_t ReceiveIdentityLine(const PortSettings* settings, AtCommandId answer, char* buffer, uint32_t size);
+    int32_t ReceiveFinalAnswer(const PortSettings* settings);
 
     HandsetEngine& engine_;
 };
@@ -149,9 +152,10 @@ public:
 private:
     // GET RESPONSE on the SIM phonebook file.
     int32_t ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info);
-    // One restricted SIM access whose status is success; its response bytes
-    // are left in `answer`.
-    int32_t AccessSim(const PortSettings* settings, const FamilyRequestFields& fields, FamilyAnswerFields& answer);
+    // One restricted SIM access (`command` on file `fileId`, `bytes` long)
+    // whose status is success; its response bytes are left in `answer`.
+    int32_t AccessSim(const PortSettings* settings, uint32_t command, uint32_t fileId, uint32_t bytes,
+                      FamilyAnswerFields& answer);
 
     HandsetEngine& engine_;
 };

@@ -219,12 +219,8 @@ int32_t HandsetAndSimOps::GetSIMTextLength(const PortSettings* settings, uint32_
 
 // GET RESPONSE on EF_ADN.
 int32_t HandsetAndSimOps::ReadPhonebookInfo(const PortSettings* settings, AdnRecordInfo* info) {
-    FamilyRequestFields fields{};
-    fields.numbers[0] = kGetResponse;
-    fields.numbers[1] = kAdnFileId;
-    fields.numbers[4] = kRecordInfoBytes;
     FamilyAnswerFields answer{};
-    int32_t result = AccessSim(settings, fields, answer);
+    int32_t result = AccessSim(settings, kGetResponse, kAdnFileId, kRecordInfoBytes, answer);
     if (result != MEXTAL_OK) return result;
     const auto* bytes = reinterpret_cast<const uint8_t*>(answer.text0);
     return ReadAdnRecordInfo(bytes, answer.numbers[2], *info) ? MEXTAL_OK : MEXTAL_UNEXPECTED_ANSWER;
@@ -236,12 +232,8 @@ int32_t HandsetAndSimOps::ReadPhonebookInfo(const PortSettings* settings, AdnRec
 int32_t HandsetAndSimOps::QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size) {
     if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     std::memset(buffer, 0, size);
-    FamilyRequestFields fields{};
-    fields.numbers[0] = kReadBinary;
-    fields.numbers[1] = kSpnFileId;
-    fields.numbers[4] = kSpnFileBytes;
     FamilyAnswerFields answer{};
-    int32_t result = AccessSim(settings, fields, answer);
+    int32_t result = AccessSim(settings, kReadBinary, kSpnFileId, kSpnFileBytes, answer);
     if (result != MEXTAL_OK) return EquipmentErrorCode(engine_.LastReceivedLine(), result);
     std::string name;
     if (!ReadServiceProviderName(reinterpret_cast<const uint8_t*>(answer.text0), answer.numbers[2], name)) {
@@ -254,8 +246,12 @@ int32_t HandsetAndSimOps::QuerySimSpn(const PortSettings* settings, char* buffer
 // The "+CRSM" line is followed by "OK" whatever its status, since the status is
 // the SIM's and the command itself went through; that "OK" is taken before the
 // status is reported.
-int32_t HandsetAndSimOps::AccessSim(const PortSettings* settings, const FamilyRequestFields& fields,
+int32_t HandsetAndSimOps::AccessSim(const PortSettings* settings, uint32_t command, uint32_t fileId, uint32_t bytes,
                                     FamilyAnswerFields& answer) {
+    FamilyRequestFields fields{};
+    fields.numbers[0] = command;
+    fields.numbers[1] = fileId;
+    fields.numbers[4] = bytes;
     AtResponse response{};
     int32_t result = engine_.StartFamilyExchange(settings, MakeFamilyRequest(AT_CMD_CRSM, fields), &response,
                                                  engine_.ResponseTimeoutMs());

@@ -16,11 +16,17 @@ int32_t IdentificationOps::QueryImei(const PortSettings* settings, char* buffer,
 
 int32_t IdentificationOps::QueryIdentity(const PortSettings* settings, AtCommandId command, AtCommandId answer,
                                          char* buffer, uint32_t size) {
+    int32_t result = StartIdentityQuery(settings, buffer, size);
+    if (result == MEXTAL_OK) result = ReadIdentityText(settings, command, answer, buffer, size);
+    return result;
+}
+
+// Checks the arguments, empties `buffer` and makes the handset ready for a query.
+int32_t IdentificationOps::StartIdentityQuery(const PortSettings* settings, char* buffer, uint32_t size) {
     if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
     std::memset(buffer, 0, size);
     int32_t result = engine_.ApplyPortSettings(settings);
     if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
-    if (result == MEXTAL_OK) result = ReadIdentityText(settings, command, answer, buffer, size);
     return result;
 }
 
@@ -46,16 +52,27 @@ int32_t IdentificationOps::ReadIdentityText(const PortSettings* settings, AtComm
     AtRequest request{};
     request.id = command;
     int32_t result = engine_.SendRequest(settings, request);
-    if (result != MEXTAL_OK) return result;
+    if (result == MEXTAL_OK) result = ReceiveIdentityLine(settings, answer, buffer, size);
+    if (result == MEXTAL_OK) result = ReceiveFinalAnswer(settings);
+    return result;
+}
+
+// Takes the unprefixed information line expected as `answer` into `buffer`.
+int32_t IdentificationOps::ReceiveIdentityLine(const PortSettings* settings, AtCommandId answer, char* buffer,
+                                               uint32_t size) {
     AtResponse response{};
     response.id = answer;
-    result = engine_.ReceivePlainResponse(settings, &response, engine_.ResponseTimeoutMs());
+    int32_t result = engine_.ReceivePlainResponse(settings, &response, engine_.ResponseTimeoutMs());
     if (result != MEXTAL_OK) return result;
     if (response.id != answer) return MisplacedAnswerCode(response.id);
     mextal::CopyTerminated(mextal::TextOf(response.data, sizeof response.data), buffer, size);
-    result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
-    if (result != MEXTAL_OK) return result;
-    return FinalAnswerCode(response.id);
+    return MEXTAL_OK;
+}
+
+int32_t IdentificationOps::ReceiveFinalAnswer(const PortSettings* settings) {
+    AtResponse response{};
+    int32_t result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
+    return result == MEXTAL_OK ? FinalAnswerCode(response.id) : result;
 }
 
 int32_t IdentificationOps::SetMsFlowControl(const PortSettings* settings, int32_t mode) {
@@ -78,20 +95,10 @@ int32_t IdentificationOps::SetMsFlowControl(const PortSettings* settings, int32_
 // unprefixed answer is read through the plain classifier, as the IMEI is.
 int32_t IdentificationOps::QueryImsi(const PortSettings* settings, char* buffer, uint32_t size) {
     static constexpr char kImsiCommand[] = "AT+CIMI\r";
-    if (settings == nullptr || buffer == nullptr || size == 0 || !engine_.HasParser()) return MEXTAL_BAD_ARGUMENT;
-    std::memset(buffer, 0, size);
-    int32_t result = engine_.ApplyPortSettings(settings);
-    if (result == MEXTAL_OK) result = engine_.Handshake(settings, true);
+    int32_t result = StartIdentityQuery(settings, buffer, size);
     if (result == MEXTAL_OK) result = engine_.SendRaw(settings, kImsiCommand, sizeof kImsiCommand - 1);
     if (result != MEXTAL_OK) return result;
-    AtResponse response{};
-    response.id = AT_RSP_IMSI;
-    result = engine_.ReceivePlainResponse(settings, &response, engine_.ResponseTimeoutMs());
-    if (result == MEXTAL_OK && response.id != AT_RSP_IMSI) result = MisplacedAnswerCode(response.id);
+    result = ReceiveIdentityLine(settings, AT_RSP_IMSI, buffer, size);
     if (result != MEXTAL_OK) return EquipmentErrorCode(engine_.LastReceivedLine(), result);
-    mextal::CopyTerminated(mextal::TextOf(response.data, sizeof response.data), buffer, size);
-    result = engine_.ReceiveResponse(settings, &response, engine_.ResponseTimeoutMs());
-    if (result != MEXTAL_OK) return result;
-    return FinalAnswerCode(response.id);
+    return ReceiveFinalAnswer(settings);
 }
-
