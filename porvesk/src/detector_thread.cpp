@@ -13,7 +13,6 @@ using porvesk::Wake;
 
 namespace {
 
-constexpr uint32_t kProbeBaudRate = 115200;
 // The handset library makes attempts + 1 reset tries: the first port of a pass
 // gets more patience than the others.
 constexpr int32_t kFirstPortAttempts = 4;
@@ -26,7 +25,7 @@ namespace porvesk {
 
 // What the detector thread carries from one connection to the next.
 struct DetectorRun {
-    PortSettings settings{SERLOX_NO_PORT, kProbeBaudRate, 0};
+    PortSettings settings{SERLOX_NO_PORT, porvesk::kHandsetBaudRate, 0};
     bool firstPass = true;
     // settings.port was opened by this thread and is not closed yet.
     bool portOpen = false;

@@ -8,6 +8,9 @@
 
 namespace porvesk {
 
+// Every exchange with a handset runs at this rate.
+constexpr uint32_t kHandsetBaudRate = 115200;
+
 class HandsetLink {
 public:
     virtual ~HandsetLink() = default;

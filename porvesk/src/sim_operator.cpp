@@ -15,7 +15,6 @@ constexpr size_t kMinImsiDigits = 6;
 constexpr size_t kMaxImsiDigits = 15;
 constexpr size_t kMccDigits = 3;
 constexpr size_t kMaxMncDigits = 3;
-constexpr uint32_t kProbeBaudRate = 115200;
 
 bool IsImsi(const std::string& text) {
     return text.size() >= kMinImsiDigits && text.size() <= kMaxImsiDigits &&
@@ -37,7 +36,7 @@ int32_t CConDetect::QuerySimOperator(ConDetectSimOperator& sim) {
     // handset still connected now stays connected until the lock is released.
     if (!s.connected) return CONDETECT_NOT_CONNECTED;
 
-    const PortSettings settings{static_cast<uint32_t>(s.currentPort.load()), kProbeBaudRate, 0};
+    const PortSettings settings{static_cast<uint32_t>(s.currentPort.load()), porvesk::kHandsetBaudRate, 0};
     char text[kSimTextSize] = {};
     int32_t result = s.link->QueryImsi(settings, text, kSimTextSize);
     if (result != CONDETECT_OK) return result;
