@@ -16,30 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets TMPDIR (or removes it, for nothing) while in scope.
-class TmpdirSetting {
-public:
-    explicit TmpdirSetting(const std::optional<std::string>& value) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        if (value) {
-            setenv("TMPDIR", value->c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-    }
-    ~TmpdirSetting() {
-        if (old_) {
-            setenv("TMPDIR", old_->c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-    }
+// Sets TMPDIR, or removes it for nothing.
+void SetTmpdir(const std::optional<std::string>& value) {
+    value ? setenv("TMPDIR", value->c_str(), 1) : unsetenv("TMPDIR");
+}
 
-private:
-    std::optional<std::string> old_;
-};
-
-TEST(TempFolder, IsMadeUnderTmpdirOrTmp_PrivateAndRemovedWithItsContent) {
+TEST(TempFolder, IsMadeUnderTmpdirOrTmp_PrivateDistinctAndRemovedWithItsContent) {
+    const char* saved = std::getenv("TMPDIR");
+    const std::optional<std::string> tmpdirBefore = saved ? std::optional<std::string>(saved) : std::nullopt;
     TempFolder outer("support-outer");
     struct Case {
         const char* name;
@@ -51,9 +35,11 @@ TEST(TempFolder, IsMadeUnderTmpdirOrTmp_PrivateAndRemovedWithItsContent) {
         SCOPED_TRACE(c.name);
         std::string path;
         {
-            const TmpdirSetting setting(c.tmpdir);
+            SetTmpdir(c.tmpdir);
             TempFolder folder("support-test");
+            TempFolder sibling("support-test");
             path = folder.Path();
+            EXPECT_NE(sibling.Path(), path);
             EXPECT_EQ(fs::path(path).parent_path(), fs::path(c.parent));
             EXPECT_EQ(fs::path(path).filename().string().rfind("support-test-", 0), 0u);
             struct stat info {};
@@ -64,12 +50,7 @@ TEST(TempFolder, IsMadeUnderTmpdirOrTmp_PrivateAndRemovedWithItsContent) {
         }
         EXPECT_FALSE(fs::exists(path));
     }
-}
-
-TEST(TempFolder, TwoFoldersOfOnePrefixAreDistinct) {
-    TempFolder first("support-test");
-    TempFolder second("support-test");
-    EXPECT_NE(first.Path(), second.Path());
+    SetTmpdir(tmpdirBefore);
 }
 
 // Small letters and reading back are checked with the simulator's control tests.

@@ -9,88 +9,61 @@
 
 namespace {
 
-using ravelin::win32::UniqueHandle;
+using Owner = ravelin::win32::UniqueHandle;
 
-// Each case starts with `owner` holding event a and `other` holding event b.
+// Each case starts with `owner` holding event a, `other` holding event b and
+// `result` empty.
 struct OwnerCase {
     const char* name;
-    UniqueHandle (*act)(UniqueHandle& owner, UniqueHandle& other);
+    void (*act)(Owner& owner, Owner& other, Owner& result);
     const char* expected;  // who holds a and b afterwards, and which of them are open
 };
-
-std::string Holder(const UniqueHandle& owner, HANDLE a, HANDLE b) {
-    if (!owner) return "-";
-    if (owner.get() == a) return "a";
-    return owner.get() == b ? "b" : "?";
-}
 
 bool IsOpen(HANDLE handle) {
     DWORD flags = 0;
     return GetHandleInformation(handle, &flags) != FALSE;
 }
 
-std::string Describe(const UniqueHandle& owner, const UniqueHandle& other, const UniqueHandle& result, HANDLE a,
-                     HANDLE b) {
-    std::string open = std::string(IsOpen(a) ? "a" : "") + (IsOpen(b) ? "b" : "");
-    return "owner=" + Holder(owner, a, b) + " other=" + Holder(other, a, b) + " result=" + Holder(result, a, b) +
-           " open=" + open;
+std::string Describe(const Owner& owner, const Owner& other, const Owner& result, HANDLE a, HANDLE b) {
+    const auto holder = [&](const Owner& o) { return !o ? "-" : o.get() == a ? "a" : o.get() == b ? "b" : "?"; };
+    return std::string("owner=") + holder(owner) + " other=" + holder(other) + " result=" + holder(result) +
+           " open=" + (IsOpen(a) ? "a" : "") + (IsOpen(b) ? "b" : "");
 }
-
-HANDLE NewEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
 TEST(Win32Support, UniqueHandleClosesWhatItOwnsExactlyOnce) {
     const OwnerCase cases[] = {
-        {"reset closes and empties",
-         [](UniqueHandle& owner, UniqueHandle&) {
-             owner.reset();
-             return UniqueHandle();
-         },
+        {"reset closes and empties", [](Owner& owner, Owner&, Owner&) { owner.reset(); },
          "owner=- other=b result=- open=b"},
         {"reset to another handle closes the old one",
-         [](UniqueHandle& owner, UniqueHandle& other) {
-             owner.reset(other.release());
-             return UniqueHandle();
-         },
-         "owner=b other=- result=- open=b"},
+         [](Owner& owner, Owner& other, Owner&) { owner.reset(other.release()); }, "owner=b other=- result=- open=b"},
         {"release gives the handle up without closing it",
-         [](UniqueHandle& owner, UniqueHandle&) { return UniqueHandle(owner.release()); },
+         [](Owner& owner, Owner&, Owner& result) { result = Owner(owner.release()); },
          "owner=- other=b result=a open=ab"},
         {"move construction takes the handle over",
-         [](UniqueHandle& owner, UniqueHandle&) {
-             UniqueHandle taken(std::move(owner));
-             return taken;
-         },
+         [](Owner& owner, Owner&, Owner& result) { result = Owner(std::move(owner)); },
          "owner=- other=b result=a open=ab"},
         {"move assignment closes the target's handle first",
-         [](UniqueHandle& owner, UniqueHandle& other) {
-             owner = std::move(other);
-             return UniqueHandle();
-         },
-         "owner=b other=- result=- open=b"},
+         [](Owner& owner, Owner& other, Owner&) { owner = std::move(other); }, "owner=b other=- result=- open=b"},
         {"move assignment to itself keeps the handle",
-         [](UniqueHandle& owner, UniqueHandle&) {
-             UniqueHandle& same = owner;
+         [](Owner& owner, Owner&, Owner&) {
+             Owner& same = owner;
              owner = std::move(same);
-             return UniqueHandle();
          },
          "owner=a other=b result=- open=ab"},
-        {"destruction closes",
-         [](UniqueHandle& owner, UniqueHandle&) {
-             { UniqueHandle gone(owner.release()); }
-             return UniqueHandle();
-         },
+        {"destruction closes", [](Owner& owner, Owner&, Owner&) { Owner gone(owner.release()); },
          "owner=- other=b result=- open=b"},
         {"INVALID_HANDLE_VALUE counts as empty",
-         [](UniqueHandle&, UniqueHandle&) { return UniqueHandle(INVALID_HANDLE_VALUE); },
+         [](Owner&, Owner&, Owner& result) { result = Owner(INVALID_HANDLE_VALUE); },
          "owner=a other=b result=- open=ab"},
     };
     for (const OwnerCase& c : cases) {
-        UniqueHandle owner(NewEvent());
-        UniqueHandle other(NewEvent());
+        Owner owner(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Owner other(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        Owner result;
+        ASSERT_TRUE(owner && other) << "CreateEvent error " << GetLastError();
         const HANDLE a = owner.get();
         const HANDLE b = other.get();
-        ASSERT_TRUE(owner && other) << "CreateEvent error " << GetLastError();
-        const UniqueHandle result = c.act(owner, other);
+        c.act(owner, other, result);
         EXPECT_EQ(Describe(owner, other, result, a, b), c.expected) << c.name;
     }
 }

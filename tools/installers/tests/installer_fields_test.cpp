@@ -12,6 +12,8 @@ namespace {
 
 using Fields = std::vector<std::wstring>;
 
+constexpr wchar_t kGenericId[] = L"tavo_generic_usb_wireless_modem";
+
 std::string Narrow(std::wstring_view text) {
     std::string out;
     for (wchar_t c : text) out += (c < 0x80) ? static_cast<char>(c) : '?';
@@ -40,62 +42,37 @@ TEST(ParseComPort, AcceptsCom1ToCom255Only) {
         std::optional<unsigned> expected;
     };
     const Case cases[] = {
-        {L"COM1", 1u},          {L"COM5", 5u},          {L"com7", 7u},          {L"CoM12", 12u},
-        {L"COM255", 255u},      {L"COM0", std::nullopt}, {L"COM256", std::nullopt}, {L"COM05", std::nullopt},
-        {L"COM", std::nullopt}, {L"COM-1", std::nullopt}, {L"COM1 ", std::nullopt}, {L" COM1", std::nullopt},
-        {L"COM1A", std::nullopt}, {L"LPT1", std::nullopt}, {L"COM1000", std::nullopt}, {L"", std::nullopt},
+        {L"COM1", 1u},   {L"COM5", 5u},  {L"com7", 7u},    {L"CoM12", 12u}, {L"COM255", 255u}, {L"COM0", {}},
+        {L"COM256", {}}, {L"COM05", {}}, {L"COM", {}},     {L"COM-1", {}},  {L"COM1 ", {}},    {L" COM1", {}},
+        {L"COM1A", {}},  {L"LPT1", {}},  {L"COM1000", {}}, {L"", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseComPort(c.text), c.expected) << Narrow(c.text);
-    EXPECT_EQ(ComPortName(12), L"COM12");
 }
+
+struct ValidityCase {
+    std::wstring text;
+    bool expected;
+};
 
 // Whatever reaches the modem's initialisation string must not be able to end
 // the quoted APN or add a command.
 TEST(IsValidApn, AcceptsLettersDigitsDotsAndHyphensOnly) {
-    struct Case {
-        std::wstring apn;
-        bool expected;
-    };
-    const Case cases[] = {
-        {L"internet", true},
-        {L"web.example-1.com", true},
-        {L"APN2", true},
-        {std::wstring(kMaxApnLength, L'a'), true},
-        {std::wstring(kMaxApnLength + 1, L'a'), false},
-        {L"", false},
-        {L"my apn", false},
-        {L"in\"ternet", false},
-        {L"internet\",\"x", false},
-        {L"a,b", false},
-        {L"a;b", false},
-        {L"a\rAT+CFUN=0", false},
-        {L"a\x7f", false},
-        {L"caf\u00e9", false},
-        {L"a_b", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(IsValidApn(c.apn), c.expected) << Narrow(c.apn);
+    const std::wstring longest(kMaxApnLength, L'a'), tooLong(kMaxApnLength + 1, L'a');
+    const ValidityCase cases[] = {
+        {L"internet", true}, {L"web.example-1.com", true}, {longest, true}, {tooLong, false}, {L"", false},
+        {L"my apn", false},  {L"in\"ternet", false},       {L"a,b", false}, {L"a;b", false},  {L"a\rAT+CFUN=0", false},
+        {L"a\x7f", false},   {L"caf\u00e9", false},        {L"a_b", false}};
+    for (const ValidityCase& c : cases) EXPECT_EQ(IsValidApn(c.text), c.expected) << Narrow(c.text);
     EXPECT_EQ(ApnInitCommand(L"web.example-1"), L"AT+CGDCONT=1,\"IP\",\"web.example-1\"");
 }
 
 TEST(IsValidHardwareId, AcceptsPrintableAsciiWithoutBlanksOrCommas) {
-    struct Case {
-        std::wstring id;
-        bool expected;
-    };
-    const Case cases[] = {
-        {L"tavo_generic_usb_wireless_modem", true},
-        {L"USB\\Vid_2e1a&Pid_4021&Rev_0100", true},
-        {L"USB\\VID_2E1A&PID_4019", true},
-        {std::wstring(kMaxHardwareIdLength, L'x'), true},
-        {std::wstring(kMaxHardwareIdLength + 1, L'x'), false},
-        {L"", false},
-        {L"USB\\VID 2E1A", false},
-        {L"a,b", false},
-        {L"a\tb", false},
-        {L"a\x7f", false},
-        {L"USB\\VID_\u00c9", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(IsValidHardwareId(c.id), c.expected) << Narrow(c.id);
+    const std::wstring usb = L"USB\\Vid_2e1a&Pid_4021&Rev_0100";
+    const std::wstring longest(kMaxHardwareIdLength, L'x'), tooLong(kMaxHardwareIdLength + 1, L'x');
+    const ValidityCase cases[] = {
+        {kGenericId, true},        {usb, true},     {longest, true},  {tooLong, false},  {L"", false},
+        {L"USB\\VID 2E1A", false}, {L"a,b", false}, {L"a\tb", false}, {L"a\x7f", false}, {L"USB\\VID_\u00c9", false}};
+    for (const ValidityCase& c : cases) EXPECT_EQ(IsValidHardwareId(c.text), c.expected) << Narrow(c.text);
 }
 
 TEST(CheckFields, ReportsTheFirstFailingCheck) {
@@ -105,14 +82,11 @@ TEST(CheckFields, ReportsTheFirstFailingCheck) {
         InstallResult expected;
     };
     const Case cases[] = {
-        {{L"MDMTavo.inf", L"COM5", L"internet", L"tavo_generic_usb_wireless_modem"}, &kInstaller32,
-         InstallResult::kInstalled},
-        {{L"mdmtavo.INF", L"com3", L"internet", L"USB\\VID_2E1A&PID_4019"}, &kInstaller32,
-         InstallResult::kInstalled},
+        {{L"MDMTavo.inf", L"COM5", L"internet", kGenericId}, &kInstaller32, InstallResult::kInstalled},
+        {{L"mdmtavo.INF", L"com3", L"internet", L"USB\\VID_2E1A&PID_4019"}, &kInstaller32, InstallResult::kInstalled},
         {{L"MDMTavo.inf", L"COM5", L"internet"}, &kInstaller16, InstallResult::kInstalled},
         // An APN holding ";" splits into one field too many.
-        {{L"MDMTavo.inf", L"COM5", L"my", L"apn", L"tavo_generic_usb_wireless_modem"}, &kInstaller32,
-         InstallResult::kWrongFieldCount},
+        {{L"MDMTavo.inf", L"COM5", L"my", L"apn", kGenericId}, &kInstaller32, InstallResult::kWrongFieldCount},
         // The 16-bit field text handed to the 32-bit installer lacks the hardware id.
         {{L"MDMTavo.inf", L"COM5", L"internet"}, &kInstaller32, InstallResult::kWrongFieldCount},
         {{L""}, &kInstaller32, InstallResult::kWrongFieldCount},
@@ -155,16 +129,16 @@ TEST(RequestText, DropsOnlyTheProgramsOwnPathAndFindsRemovalRequests) {
         std::optional<std::wstring> removalPort;
     };
     const Case cases[] = {
-        {L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021&Rev_0100",
-         L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021&Rev_0100", std::nullopt},
-        {L"\"C:\\Program Files\\Tavo\\GMINST32.exe\" MDMTavo.inf;COM5;internet;id", L"MDMTavo.inf;COM5;internet;id",
-         std::nullopt},
-        {L"gminst32 MDMTavo.inf;COM5;internet;id", L"MDMTavo.inf;COM5;internet;id", std::nullopt},
+        {L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021", L"MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021", {}},
+        {L"\"C:\\Program Files\\Tavo\\GMINST32.exe\" MDMTavo.inf;COM5;internet;id",
+         L"MDMTavo.inf;COM5;internet;id",
+         {}},
+        {L"gminst32 MDMTavo.inf;COM5;internet;id", L"MDMTavo.inf;COM5;internet;id", {}},
         {L"C:\\Tavo\\GMINST32.EXE /remove COM12", L"/remove COM12", L"COM12"},
         {L"/REMOVE\t COM5  ", L"/REMOVE\t COM5  ", L"COM5"},
         {L"/remove", L"/remove", L""},
-        {L"/removeCOM5", L"/removeCOM5", std::nullopt},
-        {L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", std::nullopt},
+        {L"/removeCOM5", L"/removeCOM5", {}},
+        {L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", L"GMINST16.EXE MDMTavo.inf;COM5;internet;id", {}},
     };
     for (const Case& c : cases) {
         const std::wstring_view request = RequestText(c.commandLine, kInstaller32.programName);
@@ -189,11 +163,10 @@ TEST(FormatLogLine, WritesProgramResultCodeActionRequestAndFieldsTabSeparated) {
 }
 
 TEST(InstallResult, ValuesAreDistinctExitCodesWithNames) {
-    const InstallResult all[] = {InstallResult::kInstalled,     InstallResult::kWrongFieldCount,
-                                 InstallResult::kUnknownInf,    InstallResult::kBadPort,
-                                 InstallResult::kBadApn,        InstallResult::kBadHardwareId,
-                                 InstallResult::kInfMissing,    InstallResult::kSetupFailed,
-                                 InstallResult::kLogNotWritten};
+    const InstallResult all[] = {
+        InstallResult::kInstalled,  InstallResult::kWrongFieldCount, InstallResult::kUnknownInf,
+        InstallResult::kBadPort,    InstallResult::kBadApn,          InstallResult::kBadHardwareId,
+        InstallResult::kInfMissing, InstallResult::kSetupFailed,     InstallResult::kLogNotWritten};
     EXPECT_EQ(static_cast<int>(InstallResult::kInstalled), 0);
     for (size_t i = 0; i < sizeof all / sizeof all[0]; ++i) {
         for (size_t j = i + 1; j < sizeof all / sizeof all[0]; ++j) {

@@ -27,6 +27,8 @@ constexpr wchar_t kGenericId[] = L"tavo_generic_usb_wireless_modem";
 
 DWORD Code(InstallResult result) { return static_cast<DWORD>(result); }
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
 std::wstring BuiltFile(const wchar_t* name) {
@@ -47,6 +49,14 @@ std::vector<std::string> LogLines(const std::wstring& path) {
     return lines;
 }
 
+// Waits for the process, then closes its handle.
+DWORD ExitCodeOf(HANDLE process) {
+    DWORD exitCode = kNoExitCode;
+    if (WaitForSingleObject(process, kRunTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    return exitCode;
+}
+
 // Started as the wizard does on the NT family: the program as the application
 // name, the field text as the whole command line, hidden.
 DWORD RunWithCommandLine(const std::wstring& program, std::wstring commandLine) {
@@ -59,11 +69,7 @@ DWORD RunWithCommandLine(const std::wstring& program, std::wstring commandLine) 
                         &process))
         return kNoExitCode;
     CloseHandle(process.hThread);
-    DWORD exitCode = kNoExitCode;
-    if (WaitForSingleObject(process.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return ExitCodeOf(process.hProcess);
 }
 
 // Started as the wizard does on Windows 95/98: shell "open" with parameters.
@@ -76,11 +82,26 @@ DWORD OpenWithParameters(const std::wstring& program, const std::wstring& parame
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     if (!ShellExecuteExW(&info) || !info.hProcess) return kNoExitCode;
-    DWORD exitCode = kNoExitCode;
-    if (WaitForSingleObject(info.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &exitCode);
-    CloseHandle(info.hProcess);
-    return exitCode;
+    return ExitCodeOf(info.hProcess);
+}
+
+std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& device) {
+    wchar_t id[MAX_DEVICE_ID_LEN] = {};
+    SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+    return id;
+}
+
+// Calls visit(set, device, instance id) for every device of the class, or of
+// every class when it is null.
+template <typename Visit>
+void ForEachDevice(const GUID* deviceClass, Visit visit) {
+    HDEVINFO set = SetupDiGetClassDevsW(deviceClass, nullptr, nullptr, deviceClass ? 0 : DIGCF_ALLCLASSES);
+    if (set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index)
+        visit(set, device, InstanceId(set, device));
+    SetupDiDestroyDeviceInfoList(set);
 }
 
 std::wstring ReadDriverValue(HDEVINFO set, SP_DEVINFO_DATA& device, const wchar_t* name) {
@@ -88,11 +109,9 @@ std::wstring ReadDriverValue(HDEVINFO set, SP_DEVINFO_DATA& device, const wchar_
     if (key == INVALID_HANDLE_VALUE) return L"<no driver key>";
     wchar_t value[512] = {};
     DWORD size = sizeof value - sizeof(wchar_t);
-    DWORD type = 0;
-    const bool found = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-                       ERROR_SUCCESS && type == REG_SZ;
+    const LSTATUS status = RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
     RegCloseKey(key);
-    return found ? value : L"";
+    return status == ERROR_SUCCESS ? value : L"";
 }
 
 // One device of the Modem class with what its driver key says about it.
@@ -103,44 +122,18 @@ struct Modem {
     std::wstring friendlyName;
     std::wstring userInit;
     std::wstring madeBy;
-
-    bool operator==(const Modem& other) const {
-        return instanceId == other.instanceId && hardwareId == other.hardwareId && attachedTo == other.attachedTo &&
-               friendlyName == other.friendlyName && userInit == other.userInit && madeBy == other.madeBy;
-    }
 };
-
-std::ostream& operator<<(std::ostream& out, const Modem& modem) {
-    for (const std::wstring* text : {&modem.instanceId, &modem.hardwareId, &modem.attachedTo, &modem.friendlyName,
-                                     &modem.userInit, &modem.madeBy})
-        out << std::string(text->begin(), text->end()) << " | ";
-    return out;
-}
 
 std::vector<Modem> Modems() {
     std::vector<Modem> modems;
-    HDEVINFO set = SetupDiGetClassDevsW(&kModemClass, nullptr, nullptr, 0);
-    if (set == INVALID_HANDLE_VALUE) return modems;
-    SP_DEVINFO_DATA device = {};
-    device.cbSize = sizeof device;
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        Modem modem;
-        wchar_t id[MAX_DEVICE_ID_LEN] = {};
-        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
-        modem.instanceId = id;
+    ForEachDevice(&kModemClass, [&](HDEVINFO set, SP_DEVINFO_DATA& device, const std::wstring& instanceId) {
         wchar_t ids[1024] = {};
         SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, nullptr, reinterpret_cast<BYTE*>(ids),
                                           sizeof ids - 2 * sizeof(wchar_t), nullptr);
-        modem.hardwareId = ids;
-        modem.attachedTo = ReadDriverValue(set, device, kAttachedToValue);
-        modem.friendlyName = ReadDriverValue(set, device, kFriendlyNameValue);
-        modem.userInit = ReadDriverValue(set, device, kUserInitValue);
-        modem.madeBy = ReadDriverValue(set, device, kMadeByValue);
-        modems.push_back(modem);
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    std::sort(modems.begin(), modems.end(),
-              [](const Modem& a, const Modem& b) { return a.instanceId < b.instanceId; });
+        modems.push_back({instanceId, ids, ReadDriverValue(set, device, kAttachedToValue),
+                          ReadDriverValue(set, device, kFriendlyNameValue),
+                          ReadDriverValue(set, device, kUserInitValue), ReadDriverValue(set, device, kMadeByValue)});
+    });
     return modems;
 }
 
@@ -149,8 +142,8 @@ std::vector<Modem> Modems() {
 size_t MarkedDriverKeys() {
     HKEY classKey = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                      L"System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}", 0,
-                      KEY_READ, &classKey) != ERROR_SUCCESS)
+                      L"System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}", 0, KEY_READ,
+                      &classKey) != ERROR_SUCCESS)
         return 0;
     size_t marked = 0;
     wchar_t name[64];
@@ -167,34 +160,17 @@ size_t MarkedDriverKeys() {
     return marked;
 }
 
-// Removes every device whose instance id is not in `keep`, of any class.
-void RemoveDevicesExcept(const std::vector<std::wstring>& keep) {
-    HDEVINFO set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
-    if (set == INVALID_HANDLE_VALUE) return;
-    SP_DEVINFO_DATA device = {};
-    device.cbSize = sizeof device;
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        wchar_t id[MAX_DEVICE_ID_LEN] = {};
-        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
-        if (std::find(keep.begin(), keep.end(), id) == keep.end())
-            SetupDiCallClassInstaller(DIF_REMOVE, set, &device);
-    }
-    SetupDiDestroyDeviceInfoList(set);
-}
-
-std::vector<std::wstring> AllDeviceIds() {
-    std::vector<std::wstring> ids;
-    HDEVINFO set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
-    if (set == INVALID_HANDLE_VALUE) return ids;
-    SP_DEVINFO_DATA device = {};
-    device.cbSize = sizeof device;
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        wchar_t id[MAX_DEVICE_ID_LEN] = {};
-        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
-        ids.push_back(id);
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    return ids;
+// Every modem with its driver values, in instance order, and the marked driver
+// keys: what a refused run must leave exactly as it was.
+std::wstring ModemRegistry() {
+    std::vector<std::wstring> lines;
+    for (const Modem& m : Modems())
+        lines.push_back(m.instanceId + L"|" + m.hardwareId + L"|" + m.attachedTo + L"|" + m.friendlyName + L"|" +
+                        m.userInit + L"|" + m.madeBy + L"\n");
+    std::sort(lines.begin(), lines.end());
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line;
+    return text + L"marked driver keys: " + std::to_wstring(MarkedDriverKeys());
 }
 
 // A device standing for the phone's own serial interface: registered, in the
@@ -204,12 +180,12 @@ std::wstring RegisterPhoneDevice(const std::wstring& hardwareId) {
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof device;
     std::wstring ids = hardwareId + L'\0' + L'\0';
-    wchar_t id[MAX_DEVICE_ID_LEN] = {};
+    std::wstring id;
     if (SetupDiCreateDeviceInfoW(set, L"TAVOPHONE", &kPortsClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
         SetupDiSetDeviceRegistryPropertyW(set, &device, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(ids.data()),
                                           static_cast<DWORD>(ids.size() * sizeof(wchar_t))) &&
         SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device))
-        SetupDiGetDeviceInstanceIdW(set, &device, id, MAX_DEVICE_ID_LEN, nullptr);
+        id = InstanceId(set, device);
     SetupDiDestroyDeviceInfoList(set);
     return id;
 }
@@ -217,8 +193,8 @@ std::wstring RegisterPhoneDevice(const std::wstring& hardwareId) {
 class InstallerRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        devicesBefore_ = AllDeviceIds();
-        modemsBefore_ = Modems();
+        ForEachDevice(nullptr,
+                      [&](HDEVINFO, SP_DEVINFO_DATA&, const std::wstring& id) { devicesBefore_.push_back(id); });
         markedKeysBefore_ = MarkedDriverKeys();
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
@@ -234,7 +210,9 @@ protected:
             RunWithCommandLine(installer32_, std::wstring(L"/remove ") + port);
         SetEnvironmentVariableW(L"TMP", nullptr);
         SetEnvironmentVariableW(L"TEMP", nullptr);
-        RemoveDevicesExcept(devicesBefore_);
+        ForEachDevice(nullptr, [&](HDEVINFO set, SP_DEVINFO_DATA& device, const std::wstring& id) {
+            if (!WasThere(id)) SetupDiCallClassInstaller(DIF_REMOVE, set, &device);
+        });
         for (const std::wstring& file : created_) {
             DeleteFileW(file.c_str());
             RemoveDirectoryW(file.c_str());
@@ -242,6 +220,15 @@ protected:
         RemoveDirectoryW(folder_.c_str());
     }
 
+    bool WasThere(const std::wstring& instanceId) const {
+        return std::find(devicesBefore_.begin(), devicesBefore_.end(), instanceId) != devicesBefore_.end();
+    }
+    std::vector<Modem> NewModems() const {
+        std::vector<Modem> added;
+        for (const Modem& modem : Modems())
+            if (!WasThere(modem.instanceId)) added.push_back(modem);
+        return added;
+    }
     std::wstring InFolder(const wchar_t* name) {
         created_.push_back(folder_ + L"\\" + name);
         return created_.back();
@@ -253,20 +240,8 @@ protected:
     }
     std::vector<std::string> Log(const wchar_t* program) { return LogLines(InFolder(program)); }
 
-    // The Modem-class devices that were not there when the test began.
-    std::vector<Modem> NewModems() const {
-        std::vector<Modem> added;
-        for (const Modem& modem : Modems()) {
-            const bool old = std::any_of(modemsBefore_.begin(), modemsBefore_.end(),
-                                         [&](const Modem& m) { return m.instanceId == modem.instanceId; });
-            if (!old) added.push_back(modem);
-        }
-        return added;
-    }
-
     const std::wstring installer32_ = BuiltFile(L"GMINST32.exe");
     std::vector<std::wstring> devicesBefore_;
-    std::vector<Modem> modemsBefore_;
     size_t markedKeysBefore_ = 0;
     std::wstring folder_;
     std::vector<std::wstring> created_;
@@ -284,13 +259,12 @@ TEST_F(InstallerRun, Installer32_InstallsOneModemPerPortAndRemovesIt) {
         {L"COM201", kGenericId, L"Tavo Generic USB Wireless Modem"},
     };
     for (const Case& c : cases) {
-        const std::string label(c.hardwareId.begin(), c.hardwareId.end());
+        SCOPED_TRACE(Narrow(c.hardwareId));
         for (const wchar_t* apn : {L"internet", L"web.example-1"}) {
             EXPECT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;" + c.port + L";" + apn + L";" + c.hardwareId),
-                      Code(InstallResult::kInstalled))
-                << label;
+                      Code(InstallResult::kInstalled));
             const std::vector<Modem> made = NewModems();
-            ASSERT_EQ(made.size(), 1u) << label;  // a second run replaces the first modem
+            ASSERT_EQ(made.size(), 1u);  // a second run replaces the first modem
             EXPECT_EQ(made[0].hardwareId, c.hardwareId);
             EXPECT_EQ(made[0].attachedTo, c.port);
             EXPECT_EQ(made[0].friendlyName, c.friendlyName);
@@ -300,8 +274,8 @@ TEST_F(InstallerRun, Installer32_InstallsOneModemPerPortAndRemovesIt) {
         // As typed in a shell: the program path comes first.
         EXPECT_EQ(RunWithCommandLine(installer32_, L"\"" + installer32_ + L"\" /remove " + c.port),
                   Code(InstallResult::kInstalled));
-        EXPECT_TRUE(NewModems().empty()) << label;
-        EXPECT_EQ(MarkedDriverKeys(), markedKeysBefore_) << label;
+        EXPECT_TRUE(NewModems().empty());
+        EXPECT_EQ(MarkedDriverKeys(), markedKeysBefore_);
     }
     const std::vector<std::string> lines = Log(L"GMINST32.log");
     ASSERT_EQ(lines.size(), 6u);
@@ -310,22 +284,18 @@ TEST_F(InstallerRun, Installer32_InstallsOneModemPerPortAndRemovesIt) {
 }
 
 TEST_F(InstallerRun, Installer32_BadInput_ExitsWithItsCodeAndLeavesTheModemsAlone) {
-    ASSERT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;COM7;internet;" + std::wstring(kGenericId)),
-              Code(InstallResult::kInstalled));
-    const std::vector<Modem> installed = Modems();
-    const size_t markedKeys = MarkedDriverKeys();
+    const std::wstring id = kGenericId;
+    ASSERT_EQ(RunWithCommandLine(installer32_, L"MDMTavo.inf;COM7;internet;" + id), Code(InstallResult::kInstalled));
+    const std::wstring installed = ModemRegistry();
     struct Case {
         std::wstring commandLine;
         InstallResult expected;
     };
-    const std::wstring id = kGenericId;
     const Case cases[] = {
         {L"MDMTavo.inf;COM7;my;apn;" + id, InstallResult::kWrongFieldCount},
         {L"Other.inf;COM7;internet;" + id, InstallResult::kUnknownInf},
         {L"MDMTavo.inf;COM256;internet;" + id, InstallResult::kBadPort},
         {L"/remove COM0", InstallResult::kBadPort},
-        {L"MDMTavo.inf;COM7;in\"ternet;" + id, InstallResult::kBadApn},
-        {L"MDMTavo.inf;COM7;a,b;" + id, InstallResult::kBadApn},
         {L"MDMTavo.inf;COM7;a\rAT+CFUN=0;" + id, InstallResult::kBadApn},
         {L"MDMTavo.inf;COM7;internet;USB\\VID 2E1A", InstallResult::kBadHardwareId},
         // No model line of the INF has this id: the device installer fails and
@@ -333,14 +303,12 @@ TEST_F(InstallerRun, Installer32_BadInput_ExitsWithItsCodeAndLeavesTheModemsAlon
         {L"MDMTavo.inf;COM7;internet;USB\\VID_FFFF&PID_0001", InstallResult::kSetupFailed},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RunWithCommandLine(installer32_, c.commandLine), Code(c.expected))
-            << std::string(c.commandLine.begin(), c.commandLine.end());
-        EXPECT_EQ(Modems(), installed) << std::string(c.commandLine.begin(), c.commandLine.end());
-        EXPECT_EQ(MarkedDriverKeys(), markedKeys) << std::string(c.commandLine.begin(), c.commandLine.end());
+        EXPECT_EQ(RunWithCommandLine(installer32_, c.commandLine), Code(c.expected)) << Narrow(c.commandLine);
+        EXPECT_EQ(ModemRegistry(), installed) << Narrow(c.commandLine);
     }
     const std::wstring lonely = CopyIntoFolder(L"GMINST32.exe");  // no INF beside it
     EXPECT_EQ(RunWithCommandLine(lonely, L"MDMTavo.inf;COM7;internet;" + id), Code(InstallResult::kInfMissing));
-    EXPECT_EQ(Modems(), installed);
+    EXPECT_EQ(ModemRegistry(), installed);
 
     const std::vector<std::string> lines = Log(L"GMINST32.log");
     ASSERT_EQ(lines.size(), 2u + sizeof cases / sizeof cases[0]);
