@@ -31,6 +31,7 @@ TEST(SplitFields, CutsAtEverySemicolonAndKeepsEmptyFields) {
          {L"MDMTavo.inf", L"COM5", L"internet", L"tavo_generic_usb_wireless_modem"}},
         {L"a;;b", {L"a", L"", L"b"}},
         {L";", {L"", L""}},
+        {L"MDMTavo.inf;COM5;", {L"MDMTavo.inf", L"COM5", L""}},
         {L"MDMTavo.inf;COM5;my apn", {L"MDMTavo.inf", L"COM5", L"my apn"}},
     };
     for (const Case& c : cases) EXPECT_EQ(SplitFields(c.text), c.expected) << Narrow(c.text);
@@ -42,9 +43,9 @@ TEST(ParseComPort, AcceptsCom1ToCom255Only) {
         std::optional<unsigned> expected;
     };
     const Case cases[] = {
-        {L"COM1", 1u},   {L"COM5", 5u},  {L"com7", 7u},    {L"CoM12", 12u}, {L"COM255", 255u}, {L"COM0", {}},
-        {L"COM256", {}}, {L"COM05", {}}, {L"COM", {}},     {L"COM-1", {}},  {L"COM1 ", {}},    {L" COM1", {}},
-        {L"COM1A", {}},  {L"LPT1", {}},  {L"COM1000", {}}, {L"", {}},
+        {L"COM1", 1u},  {L"COM5", 5u},   {L"COM30", 30u}, {L"com7", 7u},    {L"CoM12", 12u}, {L"COM255", 255u},
+        {L"COM0", {}},  {L"COM256", {}}, {L"COM05", {}},  {L"COM", {}},     {L"COM-1", {}},  {L"COM1 ", {}},
+        {L" COM1", {}}, {L"COM1A", {}},  {L"LPT1", {}},   {L"COM1000", {}}, {L"", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseComPort(c.text), c.expected) << Narrow(c.text);
 }
@@ -113,6 +114,7 @@ TEST(ArgumentsAfterProgramName, SkipsQuotedOrPlainProgramAndBlanks) {
         {L"GMINST16.EXE\t  MDMTavo.inf;COM5;my apn ", L"MDMTavo.inf;COM5;my apn "},
         {L"\"GMINST16.EXE\"MDMTavo.inf;COM5;internet", L"MDMTavo.inf;COM5;internet"},
         {L"GMINST16.EXE", L""},
+        {L"\"GMINST16.EXE\"", L""},
         {L"\"unterminated MDMTavo.inf;COM5;x", L""},
         {L"", L""},
     };
