@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # Walks the real RavelinWiz.exe from page 1 to Finish against the simulated phone,
 # driven from another process, in English, German and Simplified Chinese, saving a
-# screenshot of every page: the phone's SIM belongs to an operator the operator
-# table knows, so page 3 shows its APN and page 4 its user name and password, and
-# the installer receives that APN. Then the same walk with no SIM in the phone,
-# where the APN is typed as before; then checks that each page refuses what it
-# cannot go on with and stays, and that "restart now" makes the restart call.
+# screenshot of every page: with a SIM of an operator the operator table knows,
+# page 3 suggests its APN and page 4 its user name and password; then once without
+# a SIM. Then checks that each page refuses what it cannot go on with and stays,
+# and that "restart now" makes the restart call.
 # Runs inside the Wine bench with a display (scripts/wine-bench --display).
 #
 # usage: wizard_walkthrough.sh <win32 build folder> [screenshot folder] [languages...]
@@ -33,20 +32,35 @@ shoot() {
     convert "$1" -trim +repage "$1" 2>/dev/null || true
 }
 
-# run_walkthrough <language> <locale> <model> <expected hardware id> <SIM options>
-#                 <APN the installer must receive> <page 3 steps> <page 4 steps>
-run_walkthrough() {
-    local language=$1 locale=$2 model=$3 hardware_id=$4 sim=$5 apn=$6 page3=$7 page4=$8
-    local app=$RAVELIN_BENCH/app-$language
+# start_wizard <app folder> <locale> <simulator reset request>: the program staged
+# afresh, the simulated phones reset and the wizard started; its process in $wizard.
+start_wizard() {
+    local app=$1 locale=$2
     stage_app "$build" "$app"
     control 5 "reset --silent all"
-    control 12 "reset --model $model $sim"
-    local result
+    control 12 "$3"
+    (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
+    wizard=$!
+}
+
+# drive <locale> <steps...>: the steps, made by wizard_drive.exe.
+drive() {
+    LANG=$1 wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 "${@:2}"
+}
+
+declare -A locales=([en]=en_US.UTF-8 [de]=de_DE.UTF-8 [zh]=zh_CN.UTF-8)
+declare -A models=([en]=ZEKO6W [de]=JOVE4N [zh]=X9)
+declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_4015&Rev_0100'
+                [zh]=tavo_generic_usb_wireless_modem)
+
+# run_walkthrough <name> <language> <SIM options> <APN the installer must receive>
+#                 <page 3 steps> <page 4 steps>
+run_walkthrough() {
+    local name=$1 language=$2 apn=$4 page3=$5 page4=$6 result
     result=$(mktemp)
     rm -f "$installer_log"
-    (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
-    local wizard=$!
-    LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
+    start_wizard "$RAVELIN_BENCH/app-$name" "${locales[$language]}" "reset --model ${models[$language]} $3"
+    drive "${locales[$language]}" \
         expect-page:1 shot:1-welcome next \
         expect-page:2 shot:2-detect next \
         expect-page:3 $page3 shot:3-driver next \
@@ -56,23 +70,19 @@ run_walkthrough() {
     while read -r line; do
         line=${line%$'\r'}
         case $line in
-            SHOT\ *) shoot "$shots/$language-${line#SHOT }.png" ;;
+            SHOT\ *) shoot "$shots/$name-${line#SHOT }.png" ;;
         esac
     done
     local driver=${PIPESTATUS[0]}
     wait "$wizard" || true
-    [ "$driver" -eq 0 ] || fail "$language walkthrough: driver exit $driver: $(cat "$result.err")"
-    local expected="MDMTavo.inf;COM12;$apn;$hardware_id"
+    [ "$driver" -eq 0 ] || fail "$name walkthrough: driver exit $driver: $(cat "$result.err")"
+    local expected="MDMTavo.inf;COM12;$apn;${ids[$language]}"
     grep -F "$expected" "$installer_log" 2>/dev/null | grep -q $'^GMINST32\tinstalled\t0\t' ||
-        fail "$language: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
+        fail "$name: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
     rm -f "$result" "$result.err"
-    echo "$language walkthrough done"
+    echo "$name walkthrough done"
 }
 
-declare -A locales=([en]=en_US.UTF-8 [de]=de_DE.UTF-8 [zh]=zh_CN.UTF-8)
-declare -A models=([en]=ZEKO6W [de]=JOVE4N [zh]=X9)
-declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_4015&Rev_0100'
-                [zh]=tavo_generic_usb_wireless_modem)
 # SIMs of operators the table knows: one operator on the network, its first
 # internet APN suggested, its user name and password on page 4.
 declare -A imsis=([en]=460001234567890 [de]=262069876543210 [zh]=460001234567890)
@@ -80,54 +90,35 @@ declare -A apns=([en]=cmnet [de]=internet.t-d1.de [zh]=cmnet)
 declare -A credentials=([en]='expect-text:1024=guest expect-text:1025=guest'
                         [de]='expect-text:1024= expect-text:1025=t-d1' [zh]='expect-text:1024=guest')
 for language in "${languages[@]}"; do
-    run_walkthrough "$language" "${locales[$language]}" "${models[$language]}" "${ids[$language]}" \
-        "--imsi ${imsis[$language]}" "${apns[$language]}" "expect-text:1016=${apns[$language]}" \
-        "${credentials[$language]}"
+    run_walkthrough "$language" "$language" "--imsi ${imsis[$language]}" "${apns[$language]}" \
+        "expect-text:1016=${apns[$language]}" "${credentials[$language]}"
 done
 
 # No SIM in the phone: no suggestion, the pages as without one; the APN is typed.
-run_walkthrough en-nosim en_US.UTF-8 ZEKO6W 'USB\Vid_2e1a&Pid_4021&Rev_0100' "--sim-state absent" internet \
-    "expect-text:1016= text:1016=internet" "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret"
+run_walkthrough en-nosim en "--sim-state absent" internet "expect-text:1016= text:1016=internet" \
+    "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret"
 
 # The pages refuse what they cannot go on with and stay, in English: with no phone
 # the detection page gives up after its 15 s (message 2025); once the phone is
 # plugged in, Next goes on. No APN: message 2027; no connection name: message 2028.
 # Typed into, the connection-name edit stops at its limit (256 characters), and a
 # name that long is written.
-run_refusals() {
-    local app=$RAVELIN_BENCH/app-refusals locale=en_US.UTF-8
-    stage_app "$build" "$app"
-    control 5 "reset --silent all"
-    control 12 "reset"
-    control 12 hangup
-    (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
-    local wizard=$!
-    local long_name failed=""
-    long_name=$(printf 'N%.0s' $(seq 300))
-    drive_refusals() {
-        LANG=$locale wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 "$@" \
-            >/dev/null 2>"$app/drive.err"
-    }
-    drive_refusals next expect-page:2 next 'expect-msgbox:No mobile phone detected' msgbox:ok \
-        expect-page:2 || failed="no phone"
-    control 12 plug
-    [ -n "$failed" ] || drive_refusals next expect-page:3 \
-        text:1016= next 'expect-msgbox:APN field is empty' msgbox:ok expect-page:3 \
-        text:1016=internet next expect-page:4 \
-        text:1022= next 'expect-msgbox:GPRS Dial-up Connection Name field is empty' msgbox:ok \
-        expect-page:4 "type:1022=$long_name" expect-length:1022=256 \
-        next expect-page:5 select-radio:1029 finish expect-closed || failed="refusals"
-    if [ -n "$failed" ]; then
-        fail "$failed: $(cat "$app/drive.err")"
-        # Leave no wizard behind: close any message box, then the sheet.
-        drive_refusals --timeout-ms 2000 msgbox:ok
-        drive_refusals --timeout-ms 10000 cancel expect-closed
-    fi
-    wait "$wizard" || true
-    echo "refusals done"
+app=$RAVELIN_BENCH/app-refusals
+start_wizard "$app" en_US.UTF-8 reset
+control 12 hangup
+drive en_US.UTF-8 next expect-page:2 next 'expect-msgbox:No mobile phone detected' msgbox:ok expect-page:2 \
+    >/dev/null 2>"$app/drive.err" && control 12 plug && drive en_US.UTF-8 next expect-page:3 \
+    text:1016= next 'expect-msgbox:APN field is empty' msgbox:ok expect-page:3 text:1016=internet next \
+    expect-page:4 text:1022= next 'expect-msgbox:GPRS Dial-up Connection Name field is empty' msgbox:ok \
+    expect-page:4 "type:1022=$(printf 'N%.0s' $(seq 300))" expect-length:1022=256 \
+    next expect-page:5 select-radio:1029 finish expect-closed >/dev/null 2>"$app/drive.err" || {
+    fail "refusals: $(cat "$app/drive.err")"
+    # Leave no wizard behind: close any message box, then the sheet.
+    drive en_US.UTF-8 --timeout-ms 2000 msgbox:ok >/dev/null 2>&1
+    drive en_US.UTF-8 --timeout-ms 10000 cancel expect-closed >/dev/null 2>&1
 }
-
-run_refusals
+wait "$wizard" || true
+echo "refusals done"
 
 # "Restart now" (the default choice) must ask Windows to reboot. Under Wine the call
 # only ends this prefix's programs; a relay trace shows that it was made.

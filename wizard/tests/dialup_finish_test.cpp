@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <iterator>
-
 #include "dialup_step.h"
 #include "restart_step.h"
 #include "wizard_doubles.h"
@@ -36,8 +34,7 @@ TEST(DialUpStep, WritesEntryOverTheModelsModemAndMovesOnWithNextOnly) {
     EXPECT_EQ(run.phonebook.wideDeletedNames, std::vector<std::u16string>{u"Tavo GPRS"});
     EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szDeviceName),
               u"Tavo-Nelm KM20 USB Communication Class");
-    EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szLocalPhoneNumber),
-              u"*99#");
+    EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szLocalPhoneNumber), u"*99#");
     EXPECT_EQ(run.ui.buttons, (std::vector<WizardButtons>{kButtonsNone, kButtonNext}));
     EXPECT_TRUE(run.ui.messages.empty());
 }
@@ -94,29 +91,11 @@ TEST(DialUpStep, WriterFailure_StaysWithBackOnlyAndNoMessage) {
     }
 }
 
-// Each limit is the field's size less its terminating zero: in characters of
-// the wide records, in bytes of the ANSI ones.
 TEST(DialUpStep, EditLimitsMatchTheRecordFields) {
-    EXPECT_EQ(kConnectionNameLimit, std::size(RasDialParamsV1W{}.szEntryName) - 1);
-    EXPECT_EQ(kDialNumberLimit, std::size(RasEntryV1W{}.szLocalPhoneNumber) - 1);
-    EXPECT_EQ(kUserNameLimit, std::size(RasDialParamsV1W{}.szUserName) - 1);
-    EXPECT_EQ(kPasswordLimit, std::size(RasDialParamsV1W{}.szPassword) - 1);
     EXPECT_EQ(kConnectionNameLimit, sizeof(RasDialParamsV1::szEntryName) - 1);
     EXPECT_EQ(kDialNumberLimit, sizeof(RasEntryV1::szLocalPhoneNumber) - 1);
     EXPECT_EQ(kUserNameLimit, sizeof(RasDialParamsV1::szUserName) - 1);
     EXPECT_EQ(kPasswordLimit, sizeof(RasDialParamsV1::szPassword) - 1);
-}
-
-// A text at the limit of its edit is written whole, on either kind of system.
-TEST(DialUpStep, TextsAtTheEditLimits_AreWrittenWhole) {
-    for (OsVersion version : {testing::WindowsXp(), testing::WindowsMe()}) {
-        DialUpRun run;
-        run.system.version = version;
-        run.fields = {std::u16string(kConnectionNameLimit, u'N'),
-                      std::u16string(kDialNumberLimit, u'9'),
-                      std::u16string(kUserNameLimit, u'u'), std::u16string(kPasswordLimit, u'p')};
-        EXPECT_TRUE(run.Next("X9").goOn);
-    }
 }
 
 struct FinishCase {

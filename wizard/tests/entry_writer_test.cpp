@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "modem_config_patch.h"
@@ -10,6 +11,7 @@
 namespace ravelinwiz {
 namespace {
 
+using testing::EncodeInAnsi;
 using testing::FakePhonebook;
 using testing::FakeSystem;
 using testing::RecordingProfile;
@@ -18,7 +20,11 @@ constexpr char kPbkPath[] =
     "C:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network\\Connections\\Pbk"
     "\\rasphone.pbk";
 
-std::vector<uint8_t> ModemConfig(uint32_t sizeField, uint32_t subtype, uint32_t flags);
+// Characters the doubles' code page lacks (one outside the basic plane), and
+// CJK ideographs, two bytes each in that code page.
+const std::u16string kOutsideAnsiName = u"\u0166avo \u260E GPRS \U0001F4F6";
+const std::u16string kCjk128 = std::u16string(128, u'\u7F51');
+const std::u16string kModemW = u"Tavo Generic USB Wireless Modem";
 
 struct WriterRun {
     FakeSystem system;
@@ -47,83 +53,75 @@ bool AllZeroExcept(const T& record, std::initializer_list<std::pair<size_t, size
     return true;
 }
 
-TEST(EntryWriter, NtFamily_WritesWideEntryDialParamsAndPhonebookKeys) {
-    WriterRun run;
-    const WriteOutcome outcome = run.Write();
+template <typename Char>
+using Text = std::basic_string<Char>;
 
-    EXPECT_TRUE(outcome.ok);
-    EXPECT_EQ(outcome.failureText, "");
-    EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"validateW", "setW", "dialparamsW"}));
-    EXPECT_EQ(run.phonebook.wideValidatedNames, std::vector<std::u16string>{u"Tavo GPRS"});
-
-    const testing::WidePropertiesWrite& write = run.phonebook.widePropertyWrites.at(0);
-    EXPECT_EQ(write.name, u"Tavo GPRS");
-    EXPECT_EQ(write.entrySize, 3468u);
-    const RasEntryV1W& entry = write.entry;
-    EXPECT_EQ(entry.dwSize, 3468u);
+// The records hold the texts (name, number, device, user, password), the
+// fixed GPRS settings and zeros everywhere else.
+template <typename Char>
+void ExpectRecords(const BasicRasEntryV1<Char>& entry, const BasicRasDialParamsV1<Char>& params,
+                   const std::array<Text<Char>, 5>& texts) {
+    using Entry = BasicRasEntryV1<Char>;
+    using Params = BasicRasDialParamsV1<Char>;
+    const auto& [name, number, device, user, password] = texts;
+    EXPECT_EQ(entry.dwSize, sizeof entry);
     EXPECT_EQ(entry.dwfOptions, 0x05000318u);
-    EXPECT_EQ(std::u16string(entry.szLocalPhoneNumber), u"*99#");
-    EXPECT_EQ(std::u16string(entry.szDeviceType), u"modem");
-    EXPECT_EQ(std::u16string(entry.szDeviceName), u"Tavo-Nelm KM3 USB Communication Class");
+    EXPECT_EQ(Text<Char>(entry.szLocalPhoneNumber), number);
+    EXPECT_EQ(Text<Char>(entry.szDeviceType), (Text<Char>{'m', 'o', 'd', 'e', 'm'}));
+    EXPECT_EQ(Text<Char>(entry.szDeviceName), device);
     EXPECT_EQ(entry.dwfNetProtocols, 4u);
     EXPECT_EQ(entry.dwFramingProtocol, 1u);
-    EXPECT_TRUE(AllZeroExcept(entry, {{offsetof(RasEntryV1W, dwSize), 8},
-                                      {offsetof(RasEntryV1W, szLocalPhoneNumber), 4 * 2},
-                                      {offsetof(RasEntryV1W, dwfNetProtocols), 8},
-                                      {offsetof(RasEntryV1W, szDeviceType), 5 * 2},
-                                      {offsetof(RasEntryV1W, szDeviceName), 37 * 2}}));
-
-    const RasDialParamsV1W& params = run.phonebook.wideDialParams.at(0);
-    EXPECT_EQ(params.dwSize, 2096u);
-    EXPECT_EQ(std::u16string(params.szEntryName), u"Tavo GPRS");
-    EXPECT_EQ(std::u16string(params.szUserName), u"guest");
-    EXPECT_EQ(std::u16string(params.szPassword), u"secret");
+    EXPECT_TRUE(AllZeroExcept(entry, {{offsetof(Entry, dwSize), 8},
+                                      {offsetof(Entry, szLocalPhoneNumber), number.size() * sizeof(Char)},
+                                      {offsetof(Entry, dwfNetProtocols), 8},
+                                      {offsetof(Entry, szDeviceType), 5 * sizeof(Char)},
+                                      {offsetof(Entry, szDeviceName), device.size() * sizeof(Char)}}));
+    EXPECT_EQ(params.dwSize, sizeof params);
+    EXPECT_EQ(Text<Char>(params.szEntryName), name);
+    EXPECT_EQ(Text<Char>(params.szUserName), user);
+    EXPECT_EQ(Text<Char>(params.szPassword), password);
     EXPECT_TRUE(AllZeroExcept(params, {{0, 4},
-                                       {offsetof(RasDialParamsV1W, szEntryName), 9 * 2},
-                                       {offsetof(RasDialParamsV1W, szUserName), 5 * 2},
-                                       {offsetof(RasDialParamsV1W, szPassword), 6 * 2}}));
+                                       {offsetof(Params, szEntryName), name.size() * sizeof(Char)},
+                                       {offsetof(Params, szUserName), user.size() * sizeof(Char)},
+                                       {offsetof(Params, szPassword), password.size() * sizeof(Char)}}));
+}
+
+std::array<std::u16string, 5> TextsOf(const EntryFields& fields) {
+    return {fields.connectionName, fields.phoneNumber, fields.deviceName, fields.userName, fields.password};
+}
+
+class NtFamilyText : public ::testing::TestWithParam<EntryFields> {};
+
+// On the NT family every text reaches the wide records exactly as typed, and
+// the phonebook file patch names the entry the same way.
+TEST_P(NtFamilyText, IsWrittenAsTypedThroughTheWideCalls) {
+    WriterRun run;
+    run.fields = GetParam();
+    const WriteOutcome outcome = run.Write();
+
+    ASSERT_TRUE(outcome.ok) << outcome.failureText;
+    EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"validateW", "setW", "dialparamsW"}));
+    const testing::WidePropertiesWrite& write = run.phonebook.widePropertyWrites.at(0);
+    EXPECT_EQ(write.name, run.fields.connectionName);
+    EXPECT_EQ(write.entrySize, 3468u);
+    ExpectRecords(write.entry, run.phonebook.wideDialParams.at(0), TextsOf(run.fields));
     EXPECT_EQ(run.phonebook.removePasswordFlags, std::vector<bool>{false});
-    EXPECT_EQ(run.system.codePageConversions, 0);
 
     ASSERT_EQ(run.profile.writes.size(), 3u);
     const char* keys[] = {"HwFlowControl", "Protocol", "Compression"};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(run.profile.writes[i].file, kPbkPath);
-        EXPECT_EQ(run.profile.writes[i].section, u"Tavo GPRS");
+        EXPECT_EQ(run.profile.writes[i].section, run.fields.connectionName);
         EXPECT_EQ(run.profile.writes[i].key, keys[i]);
         EXPECT_EQ(run.profile.writes[i].value, "0");
     }
 }
 
-TEST(EntryWriter, Windows9x_WritesAnsiRecords) {
-    WriterRun run;
-    run.system.version = testing::Windows98();
-    run.phonebook.deviceConfig = ModemConfig(64, 6, 0);
-    run.phonebook.reportedConfigSize = run.phonebook.returnedConfigSize = 64;
-    EXPECT_TRUE(run.Write().ok);
-
-    EXPECT_EQ(run.phonebook.validatedNames, std::vector<std::string>{"Tavo GPRS"});
-    const RasEntryV1& entry = run.phonebook.propertyWrites.at(0).entry;
-    EXPECT_EQ(run.phonebook.propertyWrites.at(0).entrySize, 1768u);
-    EXPECT_EQ(entry.dwfOptions, 0x05000318u);
-    EXPECT_STREQ(entry.szLocalPhoneNumber, "*99#");
-    EXPECT_STREQ(entry.szDeviceType, "modem");
-    EXPECT_STREQ(entry.szDeviceName, "Tavo-Nelm KM3 USB Communication Class");
-    EXPECT_TRUE(AllZeroExcept(entry, {{offsetof(RasEntryV1, dwSize), 8},
-                                      {offsetof(RasEntryV1, szLocalPhoneNumber), 4},
-                                      {offsetof(RasEntryV1, dwfNetProtocols), 8},
-                                      {offsetof(RasEntryV1, szDeviceType), 5},
-                                      {offsetof(RasEntryV1, szDeviceName), 37}}));
-    const RasDialParamsV1& params = run.phonebook.dialParams.at(0);
-    EXPECT_EQ(params.dwSize, 1052u);
-    EXPECT_STREQ(params.szEntryName, "Tavo GPRS");
-    EXPECT_STREQ(params.szUserName, "guest");
-    EXPECT_STREQ(params.szPassword, "secret");
-    EXPECT_TRUE(AllZeroExcept(params, {{0, 4},
-                                       {offsetof(RasDialParamsV1, szEntryName), 9},
-                                       {offsetof(RasDialParamsV1, szUserName), 5},
-                                       {offsetof(RasDialParamsV1, szPassword), 6}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NtFamilyText,
+    ::testing::Values(EntryFields{kOutsideAnsiName, u"*99#", kModemW, u"\u0141ukasz", u"p\u0101ss\u20AC\U0001F511"},
+                      EntryFields{std::u16string(256, u'N'), std::u16string(128, u'9'), std::u16string(128, u'M'),
+                                  std::u16string(256, u'u'), std::u16string(256, u'p')}));
 
 TEST(EntryWriter, EmptyCredentials_AreWrittenEmpty) {
     WriterRun run;
@@ -134,125 +132,22 @@ TEST(EntryWriter, EmptyCredentials_AreWrittenEmpty) {
     EXPECT_EQ(std::u16string(run.phonebook.wideDialParams.at(0).szPassword), u"");
 }
 
-using testing::FakeCodePage;
-
-// A name with characters that neither the Western nor the double-byte code page
-// has (a stroked T, a telephone sign, a character outside the basic plane), and
-// names of CJK ideographs, two bytes each in the double-byte code page.
-const std::u16string kOutsideAnsiName = u"\u0166avo \u260E GPRS \U0001F4F6";
-const std::u16string kCjk200 = std::u16string(200, u'\u7F51');
-const std::u16string kCjk128 = std::u16string(128, u'\u7F51');
-const std::u16string kModemW = u"Tavo Generic USB Wireless Modem";
-
-struct WideTextCase {
-    const char* name;
-    EntryFields fields;
-};
-
-class NtFamilyText : public ::testing::TestWithParam<WideTextCase> {};
-
-// On the NT family every text reaches the phonebook exactly as typed, and the
-// phonebook file patch names the entry the same way.
-TEST_P(NtFamilyText, RoundTripsThroughTheWideCalls) {
-    WriterRun run;
-    run.fields = GetParam().fields;
-    run.system.codePage = FakeCodePage::kDoubleByte;
-
-    const WriteOutcome outcome = run.Write();
-    ASSERT_TRUE(outcome.ok) << outcome.failureText;
-    EXPECT_EQ(run.phonebook.wideValidatedNames,
-              std::vector<std::u16string>{run.fields.connectionName});
-    const testing::WidePropertiesWrite& write = run.phonebook.widePropertyWrites.at(0);
-    EXPECT_EQ(write.name, run.fields.connectionName);
-    EXPECT_EQ(std::u16string(write.entry.szLocalPhoneNumber), run.fields.phoneNumber);
-    const RasDialParamsV1W& params = run.phonebook.wideDialParams.at(0);
-    EXPECT_EQ(std::u16string(params.szEntryName), run.fields.connectionName);
-    EXPECT_EQ(std::u16string(params.szUserName), run.fields.userName);
-    EXPECT_EQ(std::u16string(params.szPassword), run.fields.password);
-    ASSERT_EQ(run.profile.writes.size(), 3u);
-    for (const testing::ProfileWrite& profileWrite : run.profile.writes) {
-        EXPECT_EQ(profileWrite.section, run.fields.connectionName);
-    }
-    EXPECT_EQ(run.system.codePageConversions, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, NtFamilyText,
-    ::testing::Values(
-        WideTextCase{"OutsideAnsi",
-                     {kOutsideAnsiName, u"*99#", kModemW, u"\u0141ukasz",
-                      u"p\u0101ss\u20AC\U0001F511"}},
-        WideTextCase{"Cjk200", {kCjk200, u"*99#", kModemW, kCjk200, kCjk200}},
-        WideTextCase{"AtEveryLimit",
-                     {std::u16string(256, u'N'), std::u16string(128, u'9'),
-                      std::u16string(128, u'M'), std::u16string(256, u'u'),
-                      std::u16string(256, u'p')}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct AnsiTextCase {
-    const char* name;
-    FakeCodePage codePage;
-    EntryFields fields;
-};
-
-class AnsiBranchText : public ::testing::TestWithParam<AnsiTextCase> {};
-
-// On Windows 95, 98 and Me each text is written in the ANSI code page, whole.
-TEST_P(AnsiBranchText, IsWrittenInTheCodePage) {
-    const AnsiTextCase& c = GetParam();
-    for (OsVersion version : {testing::Windows95(), testing::WindowsMe()}) {
-        WriterRun run;
-        run.system.version = version;
-        run.system.codePage = c.codePage;
-        run.fields = c.fields;
-        run.phonebook.deviceConfig = ModemConfig(64, 6, 0);
-        run.phonebook.reportedConfigSize = run.phonebook.returnedConfigSize = 64;
-        auto encoded = [&](const std::u16string& text) {
-            return *testing::EncodeIn(c.codePage, text);
-        };
-
-        EXPECT_TRUE(run.Write().ok);
-        EXPECT_EQ(run.phonebook.validatedNames,
-                  std::vector<std::string>{encoded(c.fields.connectionName)});
-        EXPECT_EQ(run.phonebook.propertyWrites.at(0).name, encoded(c.fields.connectionName));
-        EXPECT_EQ(run.phonebook.propertyWrites.at(0).entry.szDeviceName,
-                  encoded(c.fields.deviceName));
-        const RasDialParamsV1& params = run.phonebook.dialParams.at(0);
-        EXPECT_EQ(params.szEntryName, encoded(c.fields.connectionName));
-        EXPECT_EQ(params.szUserName, encoded(c.fields.userName));
-        EXPECT_EQ(params.szPassword, encoded(c.fields.password));
-        EXPECT_TRUE(run.phonebook.wideDialParams.empty());
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AnsiBranchText,
-    ::testing::Values(
-        AnsiTextCase{"Latin1", FakeCodePage::kWestern,
-                     {u"Caf\u00E9 GPRS", u"*99#", kModemW, u"J\u00FCrgen", u"\u00DF\u00E9cret"}},
-        AnsiTextCase{"DoubleByteFillingEveryField", FakeCodePage::kDoubleByte,
-                     {kCjk128, std::u16string(128, u'9'), kModemW, kCjk128, kCjk128}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 struct RefusedTextCase {
-    const char* name;
     OsVersion version;
-    FakeCodePage codePage;
     EntryFields fields;
     const char* failure;
 };
 
 class RefusedText : public ::testing::TestWithParam<RefusedTextCase> {};
 
-// A text its field cannot hold whole, or that the ANSI code page cannot
-// express, is refused before anything is written, rather than stored cut or
-// with substituted characters (and a cut name would leave the dial parameters
-// without an entry).
+// A text its field cannot hold whole (in characters of the wide records, in
+// bytes of the ANSI ones), or that the ANSI code page cannot express, is
+// refused before anything is written, rather than stored cut or with
+// substituted characters.
 TEST_P(RefusedText, FailsBeforeWritingAnything) {
     const RefusedTextCase& c = GetParam();
     WriterRun run;
     run.system.version = c.version;
-    run.system.codePage = c.codePage;
     run.fields = c.fields;
 
     const WriteOutcome outcome = run.Write();
@@ -264,34 +159,16 @@ TEST_P(RefusedText, FailsBeforeWritingAnything) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, RefusedText,
-    ::testing::Values(
-        RefusedTextCase{"NtNameOverLimit", testing::WindowsXp(), FakeCodePage::kWestern,
-                        {std::u16string(257, u'N'), u"*99#", kModemW, u"", u""},
-                        "The connection name does not fit its phonebook field"},
-        RefusedTextCase{"NtNumberOverLimit", testing::WindowsXp(), FakeCodePage::kWestern,
-                        {u"GPRS", std::u16string(129, u'9'), kModemW, u"", u""},
-                        "The dial number does not fit its phonebook field"},
-        RefusedTextCase{"NtUserNameOverLimit", testing::WindowsXp(), FakeCodePage::kWestern,
-                        {u"GPRS", u"*99#", kModemW, std::u16string(257, u'u'), u""},
-                        "The user name does not fit its phonebook field"},
-        RefusedTextCase{"NtPasswordOverLimit", testing::WindowsXp(), FakeCodePage::kWestern,
-                        {u"GPRS", u"*99#", kModemW, u"", std::u16string(257, u'p')},
-                        "The password does not fit its phonebook field"},
-        RefusedTextCase{"DoubleByteName200Characters", testing::Windows98(),
-                        FakeCodePage::kDoubleByte, {kCjk200, u"*99#", kModemW, u"", u""},
-                        "The connection name does not fit its phonebook field"},
-        RefusedTextCase{"DoubleByteUserNameOneByteOver", testing::WindowsMe(),
-                        FakeCodePage::kDoubleByte,
-                        {u"GPRS", u"*99#", kModemW, kCjk128 + u"x", u""},
-                        "The user name does not fit its phonebook field"},
-        RefusedTextCase{"NameOutsideTheCodePage", testing::Windows98(), FakeCodePage::kDoubleByte,
-                        {kOutsideAnsiName, u"*99#", kModemW, u"", u""},
-                        "The connection name holds characters the ANSI code page lacks"},
-        RefusedTextCase{"PasswordOutsideTheCodePage", testing::Windows95(),
-                        FakeCodePage::kWestern,
-                        {u"GPRS", u"*99#", kModemW, u"guest", u"\u7F51\u7EDC"},
-                        "The password holds characters the ANSI code page lacks"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(RefusedTextCase{testing::WindowsXp(), {std::u16string(257, u'N'), u"*99#", kModemW, u"", u""},
+                                      "The connection name does not fit its phonebook field"},
+                      RefusedTextCase{testing::WindowsXp(), {u"GPRS", std::u16string(129, u'9'), kModemW, u"", u""},
+                                      "The dial number does not fit its phonebook field"},
+                      RefusedTextCase{testing::WindowsXp(), {u"GPRS", u"*99#", kModemW, u"", std::u16string(257, u'p')},
+                                      "The password does not fit its phonebook field"},
+                      RefusedTextCase{testing::WindowsMe(), {u"GPRS", u"*99#", kModemW, kCjk128 + u"x", u""},
+                                      "The user name does not fit its phonebook field"},
+                      RefusedTextCase{testing::Windows98(), {kOutsideAnsiName, u"*99#", kModemW, u"", u""},
+                                      "The connection name holds characters the ANSI code page lacks"}));
 
 // Which call fails, with which result code, and the text the writer composes.
 enum class FailingCall { kValidate, kSetProperties, kDialParams };
@@ -433,6 +310,35 @@ TEST(EntryWriter, WindowsMe_PatchesThePhonebookFileInstead) {
     EXPECT_EQ(run.profile.writes.size(), 3u);
 }
 
+struct AnsiTextCase {
+    OsVersion version;
+    EntryFields fields;
+};
+
+class AnsiBranchText : public ::testing::TestWithParam<AnsiTextCase> {};
+
+// On Windows 95, 98 and Me each text is written whole in the ANSI code page.
+TEST_P(AnsiBranchText, IsWrittenInTheCodePage) {
+    const AnsiTextCase& c = GetParam();
+    Windows9xRun run(ModemConfig(64, 6, 0));
+    run.system.version = c.version;
+    run.fields = c.fields;
+    ASSERT_TRUE(run.Write().ok);
+
+    std::array<std::string, 5> encoded;
+    for (size_t i = 0; i < encoded.size(); ++i) encoded[i] = *EncodeInAnsi(TextsOf(c.fields)[i]);
+    EXPECT_EQ(run.phonebook.validatedNames, std::vector<std::string>{encoded[0]});
+    EXPECT_EQ(run.phonebook.propertyWrites.at(0).name, encoded[0]);
+    EXPECT_EQ(run.phonebook.propertyWrites.at(0).entrySize, 1768u);
+    ExpectRecords(run.phonebook.propertyWrites.at(0).entry, run.phonebook.dialParams.at(0), encoded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AnsiBranchText,
+    ::testing::Values(
+        AnsiTextCase{testing::Windows98(), {u"Caf\u00E9 GPRS", u"*99#", kModemW, u"J\u00FCrgen", u"\u00DF\u00E9cret"}},
+        AnsiTextCase{testing::WindowsMe(), {kCjk128, std::u16string(128, u'9'), kModemW, kCjk128, kCjk128}}));
+
 struct ConfigCase {
     const char* name;
     uint32_t sizeField;
@@ -507,12 +413,10 @@ TEST(EntryWriter, Windows9x_ConfigSizeNoProcessCanHold_FailsAsAllocationFailure)
     for (uint32_t size : {0x80000000u, 0xFFFFFFFFu}) {
         Windows9xRun run(ModemConfig(64, 6, 0));
         run.phonebook.reportedConfigSize = size;
-
         const WriteOutcome outcome = run.Write();
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.failureText, "LocalAlloc failure - 0x00000008");
-        EXPECT_EQ(run.phonebook.log,
-                  (std::vector<std::string>{"validate", "set", "dialparams", "get"}));
+        EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"validate", "set", "dialparams", "get"}));
     }
 }
 
@@ -593,47 +497,23 @@ TEST(PhonebookFilePatch, TrueFlagsAreWrittenAsOne) {
 
 TEST(EntryDeleter, TrueOnlyWhenTheSystemDeleted) {
     WriterRun run;
-    EXPECT_TRUE(run.writer.Delete(u"GPRS"));
+    EXPECT_TRUE(run.writer.Delete(kOutsideAnsiName));
     run.phonebook.deleteResult = kErrorCannotFindPhonebookEntry;
-    EXPECT_FALSE(run.writer.Delete(u"GPRS"));
-    EXPECT_EQ(run.phonebook.wideDeletedNames, (std::vector<std::u16string>{u"GPRS", u"GPRS"}));
+    EXPECT_FALSE(run.writer.Delete(kOutsideAnsiName));
+    EXPECT_EQ(run.phonebook.wideDeletedNames, (std::vector<std::u16string>{kOutsideAnsiName, kOutsideAnsiName}));
 }
 
-struct DeleteCase {
-    const char* name;
-    OsVersion version;
-    std::u16string connectionName;
-    std::vector<std::string> expectedLog;
-    std::vector<std::string> expectedAnsiNames;
-};
-
-class EntryDeleterCalls : public ::testing::TestWithParam<DeleteCase> {};
-
-// The deleter names the entry as the writer would: as typed on the NT family,
-// in the code page on the others, and not at all when the code page lacks a
-// character of it (a substituted name could name another entry).
-TEST_P(EntryDeleterCalls, NamesTheEntryAsTheWriterWould) {
-    const DeleteCase& c = GetParam();
+// On Windows 95, 98 and Me the deleter names the entry in the code page, as
+// the writer does, and names none the code page cannot express: a substituted
+// name could name another entry.
+TEST(EntryDeleter, Windows9x_NamesTheEntryInTheCodePageOrNotAtAll) {
     WriterRun run;
-    run.system.version = c.version;
-    run.system.codePage = FakeCodePage::kDoubleByte;
-
-    run.writer.Delete(c.connectionName);
-    EXPECT_EQ(run.phonebook.log, c.expectedLog);
-    EXPECT_EQ(run.phonebook.deletedNames, c.expectedAnsiNames);
-    if (!run.phonebook.wideDeletedNames.empty()) {
-        EXPECT_EQ(run.phonebook.wideDeletedNames.at(0), c.connectionName);
-    }
+    run.system.version = testing::Windows98();
+    EXPECT_TRUE(run.writer.Delete(u"\u7F51 GPRS"));
+    EXPECT_FALSE(run.writer.Delete(kOutsideAnsiName));
+    EXPECT_EQ(run.phonebook.log, std::vector<std::string>{"delete"});
+    EXPECT_EQ(run.phonebook.deletedNames, std::vector<std::string>{*EncodeInAnsi(u"\u7F51 GPRS")});
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, EntryDeleterCalls,
-    ::testing::Values(
-        DeleteCase{"NtOutsideAnsi", testing::WindowsXp(), kOutsideAnsiName, {"deleteW"}, {}},
-        DeleteCase{"Windows98DoubleByte", testing::Windows98(), u"\u7F51 GPRS", {"delete"},
-                   {*testing::EncodeIn(FakeCodePage::kDoubleByte, u"\u7F51 GPRS")}},
-        DeleteCase{"Windows98OutsideTheCodePage", testing::Windows98(), kOutsideAnsiName, {}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ravelinwiz

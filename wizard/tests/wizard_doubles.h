@@ -58,17 +58,14 @@ inline OsVersion Windows95() { return {true, 0, kPlatformWindows, 4, 0}; }
 inline OsVersion Windows98() { return {true, 0, kPlatformWindows, 4, 10}; }
 inline OsVersion WindowsMe() { return {true, 0, kPlatformWindows, 4, 90}; }
 
-// The ANSI code pages the doubles know: a Western one (every character below
-// U+0100 in one byte) and a double-byte one (ASCII in one byte, the CJK
-// ideographs U+4E00 to U+9FFF in two). Any other character is missing.
-enum class FakeCodePage { kWestern, kDoubleByte };
-
-inline std::optional<std::string> EncodeIn(FakeCodePage codePage, const std::u16string& text) {
+// The ANSI code page of the doubles: ASCII and U+00A0 to U+00FF in one byte,
+// the CJK ideographs U+4E00 to U+9FFF in two. Any other character is missing.
+inline std::optional<std::string> EncodeInAnsi(const std::u16string& text) {
     std::string encoded;
     for (const char16_t c : text) {
-        if (c < 0x80 || (codePage == FakeCodePage::kWestern && c < 0x100)) {
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
             encoded += static_cast<char>(c);
-        } else if (codePage == FakeCodePage::kDoubleByte && c >= 0x4E00 && c <= 0x9FFF) {
+        } else if (c >= 0x4E00 && c <= 0x9FFF) {
             encoded += static_cast<char>(0x81 + ((c >> 8) & 0x3F));
             encoded += static_cast<char>(0x40 + (c & 0x3F));
         } else {
@@ -81,8 +78,6 @@ inline std::optional<std::string> EncodeIn(FakeCodePage codePage, const std::u16
 class FakeSystem : public SystemInfo {
 public:
     OsVersion version = WindowsXp();
-    FakeCodePage codePage = FakeCodePage::kWestern;
-    int codePageConversions = 0;
     std::map<uint32_t, std::string> errorTexts;
     std::optional<std::string> moduleFileName = std::string("C:\\Program Files\\Tavo\\RavelinWiz.exe");
     std::optional<std::string> windowsDirectory = std::string("C:\\WINDOWS");
@@ -98,10 +93,7 @@ public:
     }
     std::optional<std::string> ModuleFileName() override { return moduleFileName; }
     std::optional<std::string> WindowsDirectory() override { return windowsDirectory; }
-    std::optional<std::string> ToAnsiCodePage(const std::u16string& text) override {
-        ++codePageConversions;
-        return EncodeIn(codePage, text);
-    }
+    std::optional<std::string> ToAnsiCodePage(const std::u16string& text) override { return EncodeInAnsi(text); }
 };
 
 struct ProcessCall {
@@ -128,20 +120,17 @@ public:
     }
 };
 
-// One SetEntryProperties call as the phonebook saw it.
-struct PropertiesWrite {
-    std::string name;
-    RasEntryV1 entry;
+// One SetEntryProperties call as the phonebook saw it (the wide call passes no
+// device information).
+template <typename Char>
+struct BasicPropertiesWrite {
+    std::basic_string<Char> name;
+    BasicRasEntryV1<Char> entry;
     uint32_t entrySize;
     std::vector<uint8_t> deviceInfo;
 };
-
-// One wide SetEntryProperties call.
-struct WidePropertiesWrite {
-    std::u16string name;
-    RasEntryV1W entry;
-    uint32_t entrySize;
-};
+using PropertiesWrite = BasicPropertiesWrite<char>;
+using WidePropertiesWrite = BasicPropertiesWrite<char16_t>;
 
 // Answers the ANSI and the wide calls with the same scripted results; the log
 // names a wide call with a trailing "W".
@@ -164,7 +153,6 @@ public:
     std::vector<PropertiesWrite> propertyWrites;
     std::vector<RasDialParamsV1> dialParams;
     std::vector<bool> removePasswordFlags;
-    std::vector<std::u16string> wideValidatedNames;
     std::vector<std::u16string> wideDeletedNames;
     std::vector<WidePropertiesWrite> widePropertyWrites;
     std::vector<RasDialParamsV1W> wideDialParams;
@@ -214,15 +202,13 @@ public:
         return deleteResult;
     }
 
-    uint32_t ValidateEntryName(const std::u16string& name) override {
+    uint32_t ValidateEntryName(const std::u16string&) override {
         log.push_back("validateW");
-        wideValidatedNames.push_back(name);
         return validateResult;
     }
-    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
-                                uint32_t entrySize) override {
+    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry, uint32_t entrySize) override {
         log.push_back("setW");
-        widePropertyWrites.push_back({name, entry, entrySize});
+        widePropertyWrites.push_back({name, entry, entrySize, {}});
         return setPropertiesResult;
     }
     uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) override {

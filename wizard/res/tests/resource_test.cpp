@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 #include <iterator>
 #include <initializer_list>
 #include <string>
@@ -163,15 +162,22 @@ TEST(StringTables, BothBlocksExistInExactlyTheShippedLanguages) {
     }
 }
 
-// How each translation quotes a field name in the empty-field messages and
-// ends a label. French sets no-break spaces inside its quotes and before the
-// colon; Chinese uses the full-width colon.
-TEST(StringTables, TranslationsQuoteFieldNamesAndEndLabelsAsTheirLanguage) {
+// The string `id` of that language, or a failure.
+std::wstring StringOf(int id, LANGID language) {
+    std::wstring text;
+    EXPECT_TRUE(StringInLanguage(id, language, text)) << "language " << language << " id " << id;
+    return text;
+}
+
+// How each translation quotes a field name in the empty-field messages (and
+// the operator's name in the APN suggestion) and ends a label. French sets
+// no-break spaces inside its quotes and before the colon; Chinese uses the
+// full-width colon. The two APN texts get the name or list where their one
+// "%s" stands and have no other format mark.
+TEST(StringTables, TranslationsQuoteNamesAndEndLabelsAsTheirLanguage) {
     struct Punctuation {
         LANGID language;
-        const wchar_t* open;
-        const wchar_t* close;
-        const wchar_t* colon;
+        std::wstring open, close, colon;
     };
     const Punctuation languages[] = {
         {1028, L"\u300C", L"\u300D", L"\uFF1A"},              {1031, L"\u201E", L"\u201C", L":"},
@@ -185,49 +191,27 @@ TEST(StringTables, TranslationsQuoteFieldNamesAndEndLabelsAsTheirLanguage) {
     };
     const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\u00A0'; };
     for (const Punctuation& p : languages) {
+        SCOPED_TRACE(p.language);
         for (int id = IDS_APN_LABEL; id <= IDS_PASSWORD_LABEL; ++id) {
-            std::wstring label;
-            ASSERT_TRUE(StringInLanguage(id, p.language, label));
-            const size_t colonLength = std::wcslen(p.colon);
-            ASSERT_GT(label.size(), colonLength) << "language " << p.language << " id " << id;
-            const size_t colon = label.size() - colonLength;
-            EXPECT_EQ(label.substr(colon), p.colon) << "language " << p.language << " id " << id;
-            EXPECT_FALSE(isSpace(label[colon - 1])) << "language " << p.language << " id " << id;
+            const std::wstring label = StringOf(id, p.language);
+            const size_t colon = label.rfind(p.colon);
+            EXPECT_TRUE(colon != std::wstring::npos && colon > 0 && colon + p.colon.size() == label.size() &&
+                        !isSpace(label[colon - 1])) << "id " << id;
         }
         for (int id = IDS_ERR_PORT_EMPTY; id <= IDS_ERR_DIAL_NUMBER_EMPTY; ++id) {
-            std::wstring message;
-            ASSERT_TRUE(StringInLanguage(id, p.language, message));
-            const size_t open = message.find(p.open);
-            ASSERT_NE(open, std::wstring::npos) << "language " << p.language << " id " << id;
-            const size_t nameStart = open + std::wcslen(p.open);
-            const size_t close = message.find(p.close, nameStart);
-            ASSERT_NE(close, std::wstring::npos) << "language " << p.language << " id " << id;
-            const std::wstring name = message.substr(nameStart, close - nameStart);
-            EXPECT_TRUE(!name.empty() && !isSpace(name.front()) && !isSpace(name.back()))
-                << "language " << p.language << " id " << id;
-            EXPECT_EQ(message.find(p.open, close), std::wstring::npos) << "language " << p.language << " id " << id;
-            if (id == IDS_ERR_APN_EMPTY) {
-                EXPECT_EQ(name, L"APN") << "language " << p.language;
-            }
+            const std::wstring message = StringOf(id, p.language);
+            const size_t open = message.find(p.open), close = message.rfind(p.close);
+            ASSERT_TRUE(open != std::wstring::npos && close != std::wstring::npos && open + p.open.size() < close)
+                << "id " << id;
+            const std::wstring name = message.substr(open + p.open.size(), close - open - p.open.size());
+            EXPECT_TRUE(!isSpace(name.front()) && !isSpace(name.back()) && name.find(p.open) == std::wstring::npos)
+                << "id " << id;
+            EXPECT_TRUE(id != IDS_ERR_APN_EMPTY || name == L"APN") << "id " << id;
         }
-        std::wstring suggested;
-        ASSERT_TRUE(StringInLanguage(IDS_APN_SUGGESTED, p.language, suggested));
-        const std::wstring quotedName = std::wstring(p.open) + L"%s" + p.close;
-        EXPECT_NE(suggested.find(quotedName), std::wstring::npos) << "language " << p.language;
-    }
-}
-
-// The page puts the operator's name, or the list of further APNs, where "%s"
-// stands; each of these texts has exactly one and no other format mark.
-TEST(StringTables, ApnSuggestionTextsHoldOnePlaceForTheName) {
-    for (LANGID language : kLanguages) {
         for (int id : {IDS_APN_SUGGESTED, IDS_APN_OTHER_APNS}) {
-            std::wstring text;
-            ASSERT_TRUE(StringInLanguage(id, language, text));
-            const size_t mark = text.find(L'%');
-            ASSERT_NE(mark, std::wstring::npos) << "language " << language << " id " << id;
-            EXPECT_EQ(text.compare(mark, 2, L"%s"), 0) << "language " << language << " id " << id;
-            EXPECT_EQ(text.find(L'%', mark + 1), std::wstring::npos) << "language " << language << " id " << id;
+            const std::wstring text = StringOf(id, p.language);
+            EXPECT_EQ(std::count(text.begin(), text.end(), L'%'), 1) << "id " << id;
+            EXPECT_NE(text.find(id == IDS_APN_SUGGESTED ? p.open + L"%s" + p.close : L"%s"), std::wstring::npos);
         }
     }
 }
@@ -253,14 +237,10 @@ TEST(StringTables, TranslationsUseTheirLanguagesTerms) {
     };
     for (const Term& t : terms) {
         for (int id : t.ids) {
-            std::wstring text;
-            ASSERT_TRUE(StringInLanguage(id, t.language, text));
-            EXPECT_NE(text.find(t.term), std::wstring::npos) << "language " << t.language << " id " << id;
+            EXPECT_NE(StringOf(id, t.language).find(t.term), std::wstring::npos) << t.language << " " << id;
         }
         for (int id = kFirstString; t.replaced && id <= kLastString; ++id) {
-            std::wstring text;
-            ASSERT_TRUE(StringInLanguage(id, t.language, text));
-            EXPECT_EQ(text.find(t.replaced), std::wstring::npos) << "language " << t.language << " id " << id;
+            EXPECT_EQ(StringOf(id, t.language).find(t.replaced), std::wstring::npos) << t.language << " " << id;
         }
     }
 }
