@@ -332,14 +332,6 @@ TEST(ReceiveBlock, GrowsPastSeveralSteps) {
     h.api.FreeRecvMem(&block);
 }
 
-struct BoundCase {
-    const char* name;
-    Strings chunks;
-    int32_t result;
-    uint32_t length;
-    size_t mostReads;
-};
-
 // A block may hold a listing of the largest size and its line end, no more; a
 // handset that never ends its line is cut off as soon as the block passes it.
 TEST(ReceiveBlock, RefusesBlocksBeyondTheListingLimit) {
@@ -351,12 +343,17 @@ TEST(ReceiveBlock, RefusesBlocksBeyondTheListingLimit) {
     atLimit.push_back(std::string(kReceiveBufferBytes - 2, 'x') + "\r\n");
     Strings overLimit(fullChunks, full);
     overLimit.push_back("y\r\n");
-    const std::vector<BoundCase> cases = {
-        {"AtLimit", atLimit, MEXTAL_OK, kMostListingBytes, fullChunks + 1},
-        {"OneByteOver", overLimit, MEXTAL_UNEXPECTED_ANSWER, 0, fullChunks + 1},
-        {"NeverEndingLine", Strings(2 * fullChunks, full), MEXTAL_UNEXPECTED_ANSWER, 0, fullChunks + 1},
+    const struct {
+        const char* name;
+        Strings chunks;
+        int32_t result;
+        uint32_t length;
+    } cases[] = {
+        {"AtLimit", atLimit, MEXTAL_OK, kMostListingBytes},
+        {"OneByteOver", overLimit, MEXTAL_UNEXPECTED_ANSWER, 0},
+        {"NeverEndingLine", Strings(2 * fullChunks, full), MEXTAL_UNEXPECTED_ANSWER, 0},
     };
-    for (const BoundCase& c : cases) {
+    for (const auto& c : cases) {
         HandsetHarness h;
         h.port.Queue(c.chunks);
         char* block = nullptr;
@@ -364,7 +361,7 @@ TEST(ReceiveBlock, RefusesBlocksBeyondTheListingLimit) {
         EXPECT_EQ(c.result, h.api.ReceiveBlock(&h.settings, &block, &length, 60000)) << c.name;
         EXPECT_EQ(c.length, length) << c.name;
         EXPECT_EQ(c.result != MEXTAL_OK, block == nullptr) << c.name;
-        EXPECT_LE(h.port.readTimeouts.size(), c.mostReads) << c.name;
+        EXPECT_LE(h.port.readTimeouts.size(), fullChunks + 1) << c.name;
         h.api.FreeRecvMem(&block);
     }
 }

@@ -89,27 +89,22 @@ TEST_F(SimSimulatorTest, FailuresGiveTheirCodes) {
     }
 }
 
-// The SIM's operator: IMSI through the plain line of "AT+CIMI", the service
-// provider name through READ BINARY of EF SPN; a missing or locked SIM gives
-// minus the handset's equipment error.
+// The SIM's IMSI and service provider name; a SIM without EF SPN gives its
+// status, a missing SIM minus the handset's equipment error.
 TEST_F(SimSimulatorTest, ImsiAndServiceProviderName) {
     StartPhone();
-    struct Case {
+    const struct {
         std::string options;
         int32_t imsiResult;
         std::string imsi;
         int32_t spnResult;
         std::string spn;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"--imsi 262019876543210 --spn \"Talk 4 Less\"", MEXTAL_OK, "262019876543210", MEXTAL_OK, "Talk 4 Less"},
         {"--imsi 310010", MEXTAL_OK, "310010", -37892, ""},
         {"--sim-state absent --spn X", -10, "", -10, ""},
-        {"--sim-state pin --spn X", -11, "", -11, ""},
-        {"--error AT+CIMI,AT+CRSM", MEXTAL_HANDSET_ERROR, "", MEXTAL_HANDSET_ERROR, ""},
-        {"--silent AT+CIMI,AT+CRSM", LINK_TIMEOUT, "", LINK_TIMEOUT, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         phone_->Reset(c.options);
         SetWaitResTime(kShortTimeoutMs);
         char imsi[16] = "x";

@@ -35,15 +35,10 @@ TEST(DecodeCategoryMask, DecodesItemsAndRangesOfAnySize) {
         {"(99999999999999999999998-100000000000000000000001)", true, 0xC0000003},
         {"(100000000000000000000000-99999999999999999999999)", true, 0},
         {"(a1b,-c2)", true, 0x06},
-        {"(-1-3)", true, 0x0E},             // a mark before the item's first number is no range
-        {"(1-2,3~4)", true, 0x1E},
+        {"(-1-3)", true, 0x0E},  // a mark before the item's first number is no range
         {"()", false, 0},
         {"(,-~)", false, 0},
-        {"(1-2-3)", false, 0},              // a second range mark in one item is malformed
-        {"(1-2~3)", false, 0},
-        {"(1--3)", false, 0},
-        {"(1-2-)", false, 0},
-        {"(0,1-2-3,5)", false, 0},
+        {"(0,1-2-3,5)", false, 0},  // a second range mark in one item is malformed
     };
     for (const MaskCase& c : cases) {
         uint32_t mask = 0xDEADBEEF;
@@ -90,13 +85,10 @@ TEST(MediaAnswers, ParseIntoRecordOrRefuse) {
         {"$QKMCL: 3,\"a\",4", kMediaListForm, PARSE_BAD_FIELDS, 0, ""},
         {"$QKMCL: (0-2,5)", kMediaQueryForm, PARSE_OK, 0x27, ""},
         {"$QKMCL: (0-2,5),1", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},
-        {"$QKMCL: (0-2,5),", kMediaQueryForm, PARSE_OK, 0x27, ""},
         {"$QKMCL: (0-2,5), ", kMediaQueryForm, PARSE_OK, 0x27, ""},
         {"$QKMCL: x(0-2)", kMediaQueryForm, PARSE_OK, 0x07, ""},
         {"$QKMCL: (0-2,5)x", kMediaQueryForm, PARSE_OK, 0x27, ""},
-        {"$QKMCL: (0-2,5)x,y", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},
         {"$QKMCL: ((0-1),5)", kMediaQueryForm, PARSE_OK, 0x23, ""},
-        {"$QKMCL: (1-2-3)", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},
         {"$QKMCL: 0-2", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},
         {"$QKMCL: (0-2", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},
         {"$QKMCL: ()", kMediaQueryForm, PARSE_BAD_FIELDS, 0, ""},

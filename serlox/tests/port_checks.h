@@ -116,9 +116,8 @@ inline void ExpectPromptClose(CSerloxObj& port) {
 inline void ExpectCloseEndsBlockedWrite(CSerloxObj& port) {
     using namespace std::chrono_literals;
     const std::string big(1 << 20, 'w');
-    auto written = std::async(std::launch::async, [&] {
-        return port.Write(big.data(), static_cast<uint32_t>(big.size()), 0, 0);
-    });
+    auto written =
+        std::async(std::launch::async, [&] { return port.Write(big.data(), static_cast<uint32_t>(big.size()), 0, 0); });
     ASSERT_EQ(written.wait_for(200ms), std::future_status::timeout) << "the write did not block";
     auto closed = std::async(std::launch::async, [&port] { return port.Close(); });
     ASSERT_EQ(closed.wait_for(kStopBound), std::future_status::ready) << "Close waited for the blocked write";

@@ -4,18 +4,50 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <memory>
+#include <new>
 #include <random>
 #include <set>
 #include <string>
 #include <thread>
 
-#include "failing_allocations.h"
 #include "port_checks.h"
 #include "pty_peer.h"
 #include "serlox/serlox.h"
 #include "serlox_port.h"
+
+namespace {
+
+// While set, every allocation fails as when memory runs out: this program
+// replaces the global allocation functions. g_refused counts the failures.
+std::atomic<bool> g_noMemory{false};
+std::atomic<int> g_refused{0};
+
+struct NoMemory {
+    NoMemory() { g_noMemory = true; }
+    ~NoMemory() { g_noMemory = false; }
+};
+
+void* AllocateOrNull(std::size_t size) noexcept {
+    if (!g_noMemory) return std::malloc(size != 0 ? size : 1);
+    ++g_refused;
+    return nullptr;
+}
+
+}  // namespace
+
+// The single-object forms only: nothing here allocates arrays, and the array
+// forms, left to the runtime, give their memory back to each other.
+void* operator new(std::size_t size) {
+    if (void* memory = AllocateOrNull(size)) return memory;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 namespace serlox::test {
 namespace {
@@ -239,16 +271,14 @@ TEST_F(PortTest, Close_EndsWriteThatPeerDoesNotDrain) {
     ExpectCloseEndsBlockedWrite(*port_);
 }
 
-// The reader, woken for input that came during Configure's pause before the
-// purge, finds the terminal emptied by the purge: an empty read, which is no
-// hang-up. A line sent before the purge began is stale and must not come
-// through; one that happened to arrive after it may.
+// Input during Configure's pause wakes the reader, which then finds the terminal
+// emptied by the purge: an empty read, no hang-up. A line sent before the purge
+// began is stale and must not come through; one sent after it may.
 TEST_F(PortTest, ConfigurePurge_InputDuringPauseKeepsPortOpenAndIsDropped) {
     using Clock = std::chrono::steady_clock;
-    constexpr int kTries = 50;
     OpenPort();
     int stale = 0;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
         const Clock::time_point configuring = Clock::now();
         auto sent = std::async(std::launch::async, [this] {
             std::this_thread::sleep_for(3ms);
@@ -277,15 +307,13 @@ TEST_F(PortTest, ExclusiveWhileOpen_LiftedByClose) {
 
 TEST_F(PortTest, HangUpRacingClose_EndsClosedEveryTime) {
     for (int round = 0; round < 30; ++round) {
-        peer_.reset();
-        peer_ = std::make_unique<PtyPeer>(map_, kPort);
         OpenPort();
         auto hangUp = std::async(std::launch::async, [this] { peer_->HangUp(); });
         ExpectPromptClose(*port_);
         hangUp.get();
+        peer_.reset();
+        peer_ = std::make_unique<PtyPeer>(map_, kPort);
     }
-    peer_.reset();
-    peer_ = std::make_unique<PtyPeer>(map_, kPort);
     OpenPort();
     peer_->Send("BACK\r\n");
     EXPECT_EQ(TakeChunk(*port_), "BACK\r\n");
@@ -295,13 +323,11 @@ TEST_F(PortTest, Write_OutOfMemoryFailsAndPortGoesOn) {
     OpenPort();
     const std::string line(100, 'a');  // too long to be kept without memory of its own
     LinkResult outOfMemory;
-    int refused;
     {
-        FailingAllocations failing(FailingAllocations::Where::ThisThread);
+        NoMemory noMemory;
         outOfMemory = port_->Write(line.data(), static_cast<uint32_t>(line.size()), 0, 0);
-        refused = failing.Refused();
     }
-    EXPECT_GT(refused, 0);
+    EXPECT_GT(g_refused.exchange(0), 0);
     EXPECT_EQ(outOfMemory, LINK_WRITE_FAILED);
     EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_OK);
     EXPECT_EQ(peer_->Receive(3, kLongWaitMs), "AT\r");
@@ -310,15 +336,13 @@ TEST_F(PortTest, Write_OutOfMemoryFailsAndPortGoesOn) {
 TEST_F(PortTest, Reader_OutOfMemoryClosesPortAndProcessGoesOn) {
     OpenPort();
     bool closed;
-    int refused;
     {
-        FailingAllocations failing(FailingAllocations::Where::OtherThreads);
-        peer_->Send("LINE\r\n");
+        NoMemory noMemory;
+        peer_->Send("LINE\r\n");  // short enough to need no memory of its own
         closed = WaitUntilClosed(*port_);
-        refused = failing.Refused();
     }
     ASSERT_TRUE(closed);
-    EXPECT_GT(refused, 0);
+    EXPECT_GT(g_refused.exchange(0), 0);
     OpenPort();
     peer_->Send("BACK\r\n");
     EXPECT_EQ(TakeChunk(*port_), "BACK\r\n");

@@ -38,6 +38,14 @@ protected:
     }
     PortSettings Settings() const { return PortSettings{static_cast<uint32_t>(phone_->ComPort()), 115200, 0}; }
     void OpenPort() { ASSERT_EQ(port_->Open(Settings()), LINK_OK); }
+    // In software flow mode the phone holds the port's output with XOFF and
+    // lets it go with XON; the driver obeys both, so a Write can be made to block.
+    void OpenHeldPort() {
+        SetVariable("MODQUAR_FLOW_CONTROL_INDEX", "0");
+        OpenPort();
+        phone_->SendRaw("\x13");             // XOFF
+        std::this_thread::sleep_for(200ms);  // the XOFF must reach the driver before anything is written
+    }
 
     std::unique_ptr<SimulatedPhone> phone_;
     CSerloxObj* port_ = nullptr;
@@ -125,35 +133,20 @@ TEST_F(WirePortTest, ConfigurePurge_DropsStaleLinesAndHalfLine) {
     EXPECT_EQ(TakeChunk(*port_), "OK\r\n");
 }
 
-// In software flow mode the phone holds the port's output with XOFF and lets
-// it go with XON; the driver obeys both, so a Write can be made to block.
-class HeldWirePortTest : public WirePortTest {
-protected:
-    void SetUp() override {
-        WirePortTest::SetUp();
-        SetVariable("MODQUAR_FLOW_CONTROL_INDEX", "0");
-        OpenPort();
-        phone_->SendRaw(std::string(1, kXoff));
-        std::this_thread::sleep_for(200ms);  // the XOFF must reach the driver before anything is written
-    }
-    void TearDown() override {
-        phone_->SendRaw(std::string(1, kXon));
-        WirePortTest::TearDown();
-    }
-    static constexpr char kXoff = 0x13;
-    static constexpr char kXon = 0x11;
-};
-
 // The timed-out piece's request is cancelled and completed, so the next Write
 // can use the same request record again.
-TEST_F(HeldWirePortTest, WriteThatTimesOut_NextWriteSucceeds) {
+TEST_F(WirePortTest, HeldWriteThatTimesOut_NextWriteSucceeds) {
+    OpenHeldPort();
     EXPECT_EQ(port_->Write("HELD\r", 5, 0, 0), LINK_WRITE_FAILED);
-    phone_->SendRaw(std::string(1, kXon));
+    phone_->SendRaw("\x11");  // XON
     EXPECT_EQ(port_->Write("AT\r", 3, 0, 0), LINK_OK);
     EXPECT_EQ(phone_->WaitReceived(3, kReceiveWaitMs), "AT\r");
 }
 
-TEST_F(HeldWirePortTest, Close_EndsBlockedWrite) { ExpectCloseEndsBlockedWrite(*port_); }
+TEST_F(WirePortTest, Close_EndsHeldWrite) {
+    OpenHeldPort();
+    ExpectCloseEndsBlockedWrite(*port_);
+}
 
 TEST_F(WirePortTest, PhoneHangup_ClosesPort) {
     OpenPort();

@@ -100,10 +100,6 @@ TEST(PhonesimOptions, EachOptionSetsItsSetting) {
              return o.phone.noCard && o.phone.noSim && o.phone.mcClear && o.phone.phoneLock == "12345678" &&
                     o.phone.rebootDelayMs == 0;
          }},
-        {{"--sim-state", "pin", "--imsi", "262019876543210", "--spn", "Talk 4 Less"}, [](const ParsedOptions& o) {
-             return o.phone.simState == SimState::kPinRequired && o.phone.imsi == "262019876543210" &&
-                    o.phone.spn == "Talk 4 Less";
-         }},
         {{"--sim-format", "usim", "--sim-records", "254", "--sim-record-length", "14"}, [](const ParsedOptions& o) {
              return o.phone.simFormat == SimFormat::kUsim && o.phone.simRecords == 254 && o.phone.simRecordLength == 14;
          }},
