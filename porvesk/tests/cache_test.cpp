@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -211,50 +210,35 @@ TEST_F(CacheTest, Fetch_HandsetLockHeldElsewhere_FailsBusyWithoutExchange) {
     EXPECT_NE(FetchOk(kMediaCenter, 1, "Ring1"), nullptr);
 }
 
-TEST_F(CacheTest, Fetch_ConfirmsHandsetUnderTheLockBeforeTheRead) {
-    std::vector<std::string> order;
-    std::vector<LockResult> lockDuringQuery;
-    link_->OnImeiQuery([&] {
-        order.push_back("imei");
-        lockDuringQuery.push_back(TryLockElsewhere(*platform_));
-    });
-    link_->OnExchange([&] { order.push_back("read"); });
-
-    EXPECT_NE(FetchOk(kMediaCenter, 3, "Ring1"), nullptr);
-
-    EXPECT_EQ(order, (std::vector<std::string>{"imei", "read"}));
-    EXPECT_EQ(lockDuringQuery, std::vector<LockResult>{LockResult::kTimedOut});
-    EXPECT_EQ(link_->ImeiQueries(), std::vector<std::string>{"5,115200,0"});
-}
-
-TEST_F(CacheTest, Fetch_HandsetChangedWhileWaitingForTheLock_ReadsNothing) {
+// The fetch sees the handset connected, then waits for the lock while `change` happens.
+TEST_F(CacheTest, Fetch_ConfirmsHandsetUnderTheLockAndReadsNothingFromAnotherOne) {
     constexpr SerloxIDTag kOtherPort = static_cast<SerloxIDTag>(9);
     struct Case {
         const char* what;
-        std::function<void(FakeConnection&, FakeItemLink&)> change;
+        void (*change)(FakeConnection&);
         int32_t result;
-        size_t imeiQueries;
-        const char* readOn;  // the settings of the read, null for none
+        // The settings of the IMEI query, made holding the lock, and of the read if the fetch succeeds; null: no query.
+        const char* on;
     };
     const Case cases[] = {
-        {"nothing changes", [](FakeConnection&, FakeItemLink&) {}, MCCACHE_OK, 1, "5,115200,0"},
-        {"detector's check finds it gone", [](FakeConnection& h, FakeItemLink&) { h.Disconnect(); },
-         MCCACHE_NOT_CONNECTED, 0, nullptr},
-        {"detector found another handset",
-         [](FakeConnection& h, FakeItemLink&) { h.Connect(kPort, kOtherImei); }, MCCACHE_NOT_CONNECTED, 0, nullptr},
-        {"another handset not noticed yet",
-         [](FakeConnection& h, FakeItemLink&) { h.SwapHandsetUnnoticed(kOtherImei); }, MCCACHE_NOT_CONNECTED, 1,
-         nullptr},
-        {"handset does not answer", [](FakeConnection&, FakeItemLink& l) { l.FailImeiQueries(LINK_TIMEOUT); },
-         LINK_TIMEOUT, 1, nullptr},
-        {"same handset found on another port",
-         [](FakeConnection& h, FakeItemLink&) { h.Connect(kOtherPort, kImei); }, MCCACHE_OK, 1, "9,115200,0"},
+        {"nothing changes", [](FakeConnection&) {}, MCCACHE_OK, "5,115200,0"},
+        {"detector's check finds it gone", [](FakeConnection& h) { h.Disconnect(); }, MCCACHE_NOT_CONNECTED, nullptr},
+        {"detector found another handset", [](FakeConnection& h) { h.Connect(kPort, kOtherImei); },
+         MCCACHE_NOT_CONNECTED, nullptr},
+        {"another handset not noticed yet", [](FakeConnection& h) { h.SwapHandsetUnnoticed(kOtherImei); },
+         MCCACHE_NOT_CONNECTED, "5,115200,0"},
+        {"same handset found on another port", [](FakeConnection& h) { h.Connect(kOtherPort, kImei); }, MCCACHE_OK,
+         "9,115200,0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         handset_ = std::make_shared<FakeConnection>();
         handset_->Connect(kPort, kImei);
         link_ = std::make_shared<FakeItemLink>(handset_);
+        std::vector<std::string> queries;  // filled on the fetch's thread, read once it has ended
+        link_->OnImeiQuery([&](const std::string& on) {
+            queries.push_back(on + (TryLockElsewhere(*platform_) == LockResult::kTimedOut ? " locked" : " free"));
+        });
         Build(kCacheHandsetMutexWaitMs);
         std::future<int32_t> fetched;
         {
@@ -265,19 +249,15 @@ TEST_F(CacheTest, Fetch_HandsetChangedWhileWaitingForTheLock_ReadsNothing) {
                 uint32_t length = 0;
                 return cache_->Fetch(kMediaCenter, 3, "Ring1", &data, &length);
             });
-            // The fetch has seen the handset connected and now waits for the lock.
             while (handset_->Queries() == 0) std::this_thread::sleep_for(1ms);
-            c.change(*handset_, *link_);
+            c.change(*handset_);
         }
 
         EXPECT_EQ(fetched.get(), c.result);
-        EXPECT_EQ(link_->ImeiQueries().size(), c.imeiQueries);
-        const std::vector<std::string> reads = link_->Calls();
-        if (c.readOn == nullptr) {
-            EXPECT_TRUE(reads.empty());
-        } else {
-            EXPECT_EQ(reads, std::vector<std::string>{std::string("mc ") + c.readOn + " 3 255 0 Ring1"});
-        }
+        const std::vector<std::string> none;
+        EXPECT_EQ(queries, c.on ? std::vector<std::string>{c.on + std::string(" locked")} : none);
+        const std::string read = std::string("mc ") + (c.on ? c.on : "") + " 3 255 0 Ring1";
+        EXPECT_EQ(link_->Calls(), c.result == MCCACHE_OK ? std::vector<std::string>{read} : none);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -95,6 +94,15 @@ protected:
         return WaitUntil([&] { return detector_->GetCurConnectStatus(); });
     }
 
+    // Fresh doubles for one row of a table, with `phone` on COM5.
+    void FreshPhoneOnCom5(const FakePhone& phone = Phone("M", "AAA")) {
+        detector_.reset();
+        link_ = std::make_shared<FakeHandsetLink>();
+        platform_ = std::make_shared<FakePlatform>();
+        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
+        link_->PutPhone(5, phone);
+    }
+
     std::shared_ptr<FakeHandsetLink> link_ = std::make_shared<FakeHandsetLink>();
     std::shared_ptr<FakePlatform> platform_ = std::make_shared<FakePlatform>();
     std::unique_ptr<CConDetect> detector_;
@@ -143,6 +151,7 @@ TEST_F(DetectorTest, PortsWithoutHandset_AreClosedAndLaterPortsGetOneAttempt) {
     EXPECT_EQ(CallLog(calls.begin(), calls.begin() + expected.size()), expected);
     EXPECT_FALSE(link_->IsOpen(5));
     EXPECT_EQ(detector_->GetCurConnectPort(), 2);
+    EXPECT_EQ(link_->Probes(), (CallLog{"5,115200,0 2000", "2,115200,0 2000"}));
 }
 
 TEST_F(DetectorTest, PortOpenedBySomeoneElse_IsSkippedAndLeftOpen) {
@@ -275,10 +284,9 @@ TEST_F(DetectorTest, OneRescanRequest_SettlesOnceThenNextPassProbesEveryPort) {
               StringValue("\\Device\\Serial2", "COM3")});
     DetectorTimings timings = ShortTimings();
     timings.settleMs = 2000;  // far longer than a pass of the other waits
-    std::mutex probesLock;
+    // Written by the detector thread, read once it has ended.
     std::vector<std::chrono::steady_clock::time_point> probeTimes;
     link_->OnDetect([&](SerloxIDTag) {
-        std::lock_guard<std::mutex> hold(probesLock);
         probeTimes.push_back(std::chrono::steady_clock::now());
         if (probeTimes.size() == 1) detector_->ReGetSysSerloxList();
     });
@@ -288,30 +296,11 @@ TEST_F(DetectorTest, OneRescanRequest_SettlesOnceThenNextPassProbesEveryPort) {
     ASSERT_TRUE(link_->WaitForCall("detect 3 4", 3));
     detector_->StopDetect();
 
-    CallLog calls = link_->Calls();
-    CallLog expected = {// the pass the request ends
-                        "open 3", "detect 3 4", "close 3",
-                        // after settling, a whole pass
-                        "open 3", "detect 3 4", "close 3", "open 2", "detect 2 1", "close 2", "open 1", "detect 1 1",
-                        "close 1",
-                        // and the next one, without settling again
-                        "open 3", "detect 3 4"};
-    ASSERT_GE(calls.size(), expected.size());
-    EXPECT_EQ(CallLog(calls.begin(), calls.begin() + expected.size()), expected);
-    std::lock_guard<std::mutex> hold(probesLock);
+    // Probes: COM3, whose pass the request ends; after settling, a whole pass of
+    // COM3, COM2 and COM1; then the next pass without settling again.
     ASSERT_GE(probeTimes.size(), 5u);
     EXPECT_GE(probeTimes[1] - probeTimes[0], std::chrono::milliseconds(timings.settleMs));
     EXPECT_LT(probeTimes[4] - probeTimes[3], std::chrono::milliseconds(timings.settleMs));
-}
-
-TEST_F(DetectorTest, Probe_UsesFullSpeedSettingsAndTwoSecondAnswerTimeout) {
-    UsePorts({StringValue("\\Device\\Serial0", "COM1"), StringValue("\\Device\\USBSER000", "COM5")});
-    link_->PutPhone(1, Phone("M", "I"));
-    Build();
-    ASSERT_TRUE(detector_->StartDetect());
-    ASSERT_TRUE(WaitConnected());
-
-    EXPECT_EQ(link_->Probes(), (CallLog{"5,115200,0 2000", "1,115200,0 2000"}));
 }
 
 TEST_F(DetectorTest, RescanRequestWhileConnected_IsIgnored) {
@@ -371,23 +360,18 @@ TEST_F(DetectorTest, HandsetLockHeldElsewhere_SkipsChecks) {
 }
 
 TEST_F(DetectorTest, HandsetLockUnusable_ChecksGoOnAndLossIsReported) {
-    constexpr size_t kAlways = SIZE_MAX;
     struct Case {
         const char* what;
         size_t failedCreations;
         bool waitsFail;
         bool lossCheckedUnderLock;
     };
-    for (const Case& c : {Case{"lock never made", kAlways, false, false},
-                          Case{"lock made only at a later check", 1, false, true},
-                          Case{"every wait fails", 0, true, false}}) {
+    for (const Case& c :
+         {Case{"lock never made", SIZE_MAX, false, false}, Case{"lock made only at a later check", 1, false, true},
+          Case{"every wait fails", 0, true, false}}) {
         SCOPED_TRACE(c.what);
-        link_ = std::make_shared<FakeHandsetLink>();
-        platform_ = std::make_shared<FakePlatform>();
-        platform_->FailLockCreation(c.failedCreations);
-        platform_->FailLockWaits(c.waitsFail);
-        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
-        link_->PutPhone(5, Phone("M", "AAA"));
+        FreshPhoneOnCom5();
+        platform_->BreakLock(c.failedCreations, c.waitsFail);
         std::atomic<bool> lossCheckedUnderLock{false};
         link_->OnQuery([&] { lossCheckedUnderLock = platform_->LockHeldByDetector(); });
         StopOnExit stopFirst{*this};
@@ -399,50 +383,37 @@ TEST_F(DetectorTest, HandsetLockUnusable_ChecksGoOnAndLossIsReported) {
 
         EXPECT_EQ(platform_->Messages()[1], WM_CONDETECT_DISCONNECTED);
         EXPECT_EQ(lossCheckedUnderLock.load(), c.lossCheckedUnderLock);
-        detector_.reset();
     }
 }
 
 TEST_F(DetectorTest, FaultInDetectorThread_ClosesPortClearsStatusAndScanningGoesOn) {
-    using Messages = std::vector<uint32_t>;
-    enum class Where { kProbe, kFlowControl, kCheck };
-    struct Case {
-        const char* what;
-        Where where;
-        Messages messages;  // until the handset is connected again
-    };
-    const Messages once{WM_CONDETECT_CONNECTED};
-    const Messages lostAndFound{WM_CONDETECT_CONNECTED, WM_CONDETECT_DISCONNECTED, WM_CONDETECT_CONNECTED};
-    for (const Case& c : {Case{"probe", Where::kProbe, once}, Case{"flow control", Where::kFlowControl, once},
-                          Case{"connection check", Where::kCheck, lostAndFound}}) {
-        SCOPED_TRACE(c.what);
-        link_ = std::make_shared<FakeHandsetLink>();
-        platform_ = std::make_shared<FakePlatform>();
-        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
-        link_->PutPhone(5, Phone("M", "AAA"));
+    const std::vector<uint32_t> found{WM_CONDETECT_CONNECTED};
+    const std::vector<uint32_t> lostAndFound{WM_CONDETECT_CONNECTED, WM_CONDETECT_DISCONNECTED, WM_CONDETECT_CONNECTED};
+    for (bool inCheck : {false, true}) {  // thrown by a probe, or by a connected handset's check
+        SCOPED_TRACE(inCheck ? "check" : "probe");
+        FreshPhoneOnCom5();
         std::atomic<bool> thrown{false};
         std::atomic<size_t> callsBeforeFault{0};
-        auto throwOnce = [&](Where where) {
-            if (where != c.where || thrown.exchange(true)) return;
+        auto throwOnce = [&](bool check) {
+            if (check != inCheck || thrown.exchange(true)) return;
             callsBeforeFault = link_->Calls().size();
             throw std::runtime_error("fault of a double");
         };
-        link_->OnDetect([&](SerloxIDTag) { throwOnce(Where::kProbe); });
-        link_->OnFlowControl([&] { throwOnce(Where::kFlowControl); });
-        link_->OnQuery([&] { throwOnce(Where::kCheck); });
+        link_->OnDetect([&](SerloxIDTag) { throwOnce(false); });
+        link_->OnQuery([&] { throwOnce(true); });
         StopOnExit stopFirst{*this};
         Build();
         ASSERT_TRUE(detector_->StartDetect());
 
-        ASSERT_TRUE(platform_->WaitForMessages(c.messages.size()));
+        const std::vector<uint32_t>& messages = inCheck ? lostAndFound : found;  // until connected again
+        ASSERT_TRUE(platform_->WaitForMessages(messages.size()));
         ASSERT_TRUE(WaitConnected());
         ASSERT_TRUE(thrown.load());
-        EXPECT_EQ(platform_->Messages(), c.messages);
+        EXPECT_EQ(platform_->Messages(), messages);
         CallLog calls = link_->Calls();
         ASSERT_GT(calls.size(), callsBeforeFault.load());
         EXPECT_EQ(calls[callsBeforeFault], "close 5");  // the port is given back first
         EXPECT_FALSE(platform_->LockHeldByDetector());
-        detector_.reset();
     }
 }
 
@@ -469,65 +440,42 @@ TEST_F(DetectorTest, ImeiCheck_RunsWithHandsetLockHeldAndReleasesIt) {
 TEST_F(DetectorTest, SimOperator_ReadFromConnectedHandsetUnderTheHandsetLock) {
     struct Case {
         const char* name;
+        bool lockHeldElsewhere;
         std::string imsi;
         int32_t imsiResult;
-        std::string spn;
-        int32_t spnResult;
+        int32_t spnResult;  // the name on the SIM is "Talk"
         int32_t result;
-        ConDetectSimOperator sim;
+        const char* sim;  // mcc/mnc/spn
     };
     const Case cases[] = {
-        {"operator with name", "262019876543210", MEXTAL_OK, "Talk", MEXTAL_OK, CONDETECT_OK, {"262", "019", "Talk"}},
-        {"no name on the SIM", "31001012345", MEXTAL_OK, "", MEXTAL_HANDSET_ERROR, CONDETECT_OK, {"310", "010", ""}},
-        {"shortest IMSI", "262011", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_OK, {"262", "011", ""}},
-        {"no SIM", "", -10, "", MEXTAL_OK, -10, {}},
-        {"PIN wanted", "", -11, "", MEXTAL_OK, -11, {}},
-        {"refused", "", MEXTAL_HANDSET_ERROR, "", MEXTAL_OK, MEXTAL_HANDSET_ERROR, {}},
-        {"IMSI not digits", "26201A", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_BAD_IMSI, {}},
-        {"IMSI too short", "26201", MEXTAL_OK, "", MEXTAL_OK, CONDETECT_BAD_IMSI, {}},
+        {"operator with name", false, "262019876543210", MEXTAL_OK, MEXTAL_OK, CONDETECT_OK, "262/019/Talk"},
+        {"no name on the SIM", false, "31001012345", MEXTAL_OK, MEXTAL_HANDSET_ERROR, CONDETECT_OK, "310/010/"},
+        {"shortest IMSI", false, "262011", MEXTAL_OK, MEXTAL_OK, CONDETECT_OK, "262/011/Talk"},
+        {"IMSI too short", false, "26201", MEXTAL_OK, MEXTAL_OK, CONDETECT_BAD_IMSI, "//"},
+        {"IMSI not digits", false, "26201A", MEXTAL_OK, MEXTAL_OK, CONDETECT_BAD_IMSI, "//"},
+        {"no SIM", false, "", -10, MEXTAL_OK, -10, "//"},
+        {"lock held elsewhere", true, "262011", MEXTAL_OK, MEXTAL_OK, CONDETECT_HANDSET_BUSY, "//"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        link_ = std::make_shared<FakeHandsetLink>();
-        platform_ = std::make_shared<FakePlatform>();
-        UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
-        FakePhone phone = Phone("M", "AAA");
-        phone.imsi = c.imsi;
-        phone.imsiResult = c.imsiResult;
-        phone.spn = c.spn;
-        phone.spnResult = c.spnResult;
-        link_->PutPhone(5, phone);
-        std::atomic<int> queriesWithoutLock{0};
-        link_->OnSimQuery([&] {
-            if (!platform_->LockHeldByDetector()) ++queriesWithoutLock;
-        });
-        StopOnExit stop{*this};
-        ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
-
-        ConDetectSimOperator sim{"x", "x", "x"};
-        EXPECT_EQ(detector_->QuerySimOperator(sim), c.result);
-        EXPECT_EQ(sim.mcc, c.sim.mcc);
-        EXPECT_EQ(sim.mnc, c.sim.mnc);
-        EXPECT_EQ(sim.spn, c.sim.spn);
-        EXPECT_EQ(queriesWithoutLock.load(), 0);
-        EXPECT_GE(link_->CountCalls("imsi 5"), 1u);
-        detector_->StopDetect();
-        detector_.reset();
-    }
-}
-
-TEST_F(DetectorTest, SimOperator_NotAskedWithoutHandsetOrWhileTheLockIsHeldElsewhere) {
     Build();
     ConDetectSimOperator sim;
-    EXPECT_EQ(detector_->QuerySimOperator(sim), CONDETECT_NOT_CONNECTED);
+    EXPECT_EQ(detector_->QuerySimOperator(sim), CONDETECT_NOT_CONNECTED);  // no handset yet
+    DetectorTimings timings = ShortTimings();
+    timings.aliveWaitMs = kLongWaitMs;  // no connection check takes the lock meanwhile
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshPhoneOnCom5(FakePhone{MEXTAL_OK, "M", "AAA", MEXTAL_OK, c.imsi, c.imsiResult, "Talk", c.spnResult});
+        std::atomic<int> queriesWithoutLock{0};
+        link_->OnQuery([&] { queriesWithoutLock += !platform_->LockHeldByDetector(); });
+        StopOnExit stop{*this};
+        ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage(timings));
+        platform_->HoldHandsetLockElsewhere(c.lockHeldElsewhere);
 
-    UsePorts({StringValue("\\Device\\USBSER000", "COM5")});
-    link_->PutPhone(5, Phone("M", "AAA"));
-    StopOnExit stop{*this};
-    ASSERT_NO_FATAL_FAILURE(StartUntilFirstMessage());
-    platform_->HoldHandsetLockElsewhere(true);
-    EXPECT_EQ(detector_->QuerySimOperator(sim), CONDETECT_HANDSET_BUSY);
-    EXPECT_EQ(link_->CountCalls("imsi 5"), 0u);
+        sim = ConDetectSimOperator{"x", "x", "x"};
+        EXPECT_EQ(detector_->QuerySimOperator(sim), c.result);
+        EXPECT_EQ(sim.mcc + "/" + sim.mnc + "/" + sim.spn, c.sim);
+        EXPECT_EQ(queriesWithoutLock.load(), 0);
+        EXPECT_EQ(link_->CountCalls("imsi 5"), c.lockHeldElsewhere ? 0u : 1u);
+    }
 }
 
 TEST_F(DetectorTest, LastCommport_ValidPortIsProbedFirstOnFirstPass) {

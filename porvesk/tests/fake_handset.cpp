@@ -131,6 +131,19 @@ int32_t FakeHandsetLink::DetectHandSetModel(const PortSettings& settings, int32_
 }
 
 int32_t FakeHandsetLink::QueryImei(const PortSettings& settings, char* imei, uint32_t size) {
+    return Query("imei", settings, imei, size, &FakePhone::imei, &FakePhone::queryResult);
+}
+
+int32_t FakeHandsetLink::QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) {
+    return Query("imsi", settings, imsi, size, &FakePhone::imsi, &FakePhone::imsiResult);
+}
+
+int32_t FakeHandsetLink::QuerySpn(const PortSettings& settings, char* spn, uint32_t size) {
+    return Query("spn", settings, spn, size, &FakePhone::spn, &FakePhone::spnResult);
+}
+
+int32_t FakeHandsetLink::Query(const char* call, const PortSettings& settings, char* text, uint32_t size,
+                               std::string FakePhone::*answer, int32_t FakePhone::*result) {
     std::function<void()> hook;
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -139,47 +152,13 @@ int32_t FakeHandsetLink::QueryImei(const PortSettings& settings, char* imei, uin
     if (hook) hook();
     std::lock_guard<std::mutex> hold(lock_);
     int port = static_cast<int>(settings.port);
-    Log("imei " + std::to_string(port));
-    std::memset(imei, 0, size);
-    auto phone = phones_.find(port);
-    if (open_.count(port) == 0) return MEXTAL_PORT_UNAVAILABLE;
-    if (phone == phones_.end()) return LINK_TIMEOUT;
-    if (phone->second.queryResult != MEXTAL_OK) return phone->second.queryResult;
-    CopyCut(phone->second.imei, imei, size);
-    return MEXTAL_OK;
-}
-
-void FakeHandsetLink::OnSimQuery(std::function<void()> hook) {
-    std::lock_guard<std::mutex> hold(lock_);
-    onSimQuery_ = std::move(hook);
-}
-
-int32_t FakeHandsetLink::QueryImsi(const PortSettings& settings, char* imsi, uint32_t size) {
-    return QuerySimText("imsi", settings, imsi, size);
-}
-
-int32_t FakeHandsetLink::QuerySpn(const PortSettings& settings, char* spn, uint32_t size) {
-    return QuerySimText("spn", settings, spn, size);
-}
-
-int32_t FakeHandsetLink::QuerySimText(const char* call, const PortSettings& settings, char* text, uint32_t size) {
-    std::function<void()> hook;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        hook = onSimQuery_;
-    }
-    if (hook) hook();
-    std::lock_guard<std::mutex> hold(lock_);
-    int port = static_cast<int>(settings.port);
-    Log(std::string(call) + " " + std::to_string(port));
+    Log(call + (" " + std::to_string(port)));
     std::memset(text, 0, size);
     auto phone = phones_.find(port);
     if (open_.count(port) == 0) return MEXTAL_PORT_UNAVAILABLE;
     if (phone == phones_.end()) return LINK_TIMEOUT;
-    const bool imsi = std::string(call) == "imsi";
-    const int32_t result = imsi ? phone->second.imsiResult : phone->second.spnResult;
-    if (result != MEXTAL_OK) return result;
-    CopyCut(imsi ? phone->second.imsi : phone->second.spn, text, size);
+    if (phone->second.*result != MEXTAL_OK) return phone->second.*result;
+    CopyCut(phone->second.*answer, text, size);
     return MEXTAL_OK;
 }
 

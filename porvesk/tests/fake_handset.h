@@ -21,7 +21,7 @@ struct FakePhone {
     std::string imsi;
     int32_t imsiResult = 0;  // result of QueryImsi
     std::string spn;
-    int32_t spnResult = 0;   // result of QuerySpn
+    int32_t spnResult = 0;  // result of QuerySpn
 };
 
 // One logged call: "open 5", "detect 5 4" (port, attempts), "close 5", "imei 5", "flow 5 1",
@@ -37,10 +37,8 @@ public:
     void SetFlowControlIndex(uint32_t index);
     // Runs on the detector thread after each DetectHandSetModel, with the port probed.
     void OnDetect(std::function<void(SerloxIDTag)> hook);
-    // Runs on the detector thread at each QueryImei.
+    // Runs at each QueryImei (on the detector thread), QueryImsi and QuerySpn.
     void OnQuery(std::function<void()> hook);
-    // Runs at each QueryImsi and QuerySpn, on the caller's thread.
-    void OnSimQuery(std::function<void()> hook);
     // Runs on the detector thread at each SetMsFlowControl.
     void OnFlowControl(std::function<void()> hook);
 
@@ -64,7 +62,8 @@ public:
 
 private:
     void Log(const std::string& call);
-    int32_t QuerySimText(const char* call, const PortSettings& settings, char* text, uint32_t size);
+    int32_t Query(const char* call, const PortSettings& settings, char* text, uint32_t size,
+                  std::string FakePhone::*answer, int32_t FakePhone::*result);
 
     std::mutex lock_;
     std::condition_variable logged_;
@@ -75,7 +74,6 @@ private:
     std::function<void(SerloxIDTag)> onDetect_;
     std::function<void()> onQuery_;
     std::function<void()> onFlowControl_;
-    std::function<void()> onSimQuery_;
     CallLog calls_;
     CallLog probes_;
 };

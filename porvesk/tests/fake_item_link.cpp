@@ -71,32 +71,19 @@ int32_t FakeItemLink::Read(const std::string& call, uint8_t** data, uint32_t* le
     return result_;
 }
 
-void FakeItemLink::FailImeiQueries(int32_t result) {
-    std::lock_guard<std::mutex> hold(lock_);
-    imeiResult_ = result;
-}
-
-void FakeItemLink::OnImeiQuery(std::function<void()> hook) {
+void FakeItemLink::OnImeiQuery(std::function<void(const std::string&)> hook) {
     std::lock_guard<std::mutex> hold(lock_);
     onImeiQuery_ = std::move(hook);
 }
 
-std::vector<std::string> FakeItemLink::ImeiQueries() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return imeiQueries_;
-}
-
 int32_t FakeItemLink::QueryImei(const PortSettings& settings, char* imei, uint32_t size) {
-    std::function<void()> hook;
+    std::function<void(const std::string&)> hook;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        imeiQueries_.push_back(SettingsText(settings));
         hook = onImeiQuery_;
     }
-    if (hook) hook();
+    if (hook) hook(SettingsText(settings));
     std::memset(imei, 0, size);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (imeiResult_ != 0) return imeiResult_;
     const std::string answer = handset_->ImeiOnPort();
     std::memcpy(imei, answer.data(), std::min<size_t>(answer.size(), size - 1));
     return 0;

@@ -31,12 +31,8 @@ public:
     std::vector<std::string> Calls();
     // Buffers given to FreeRecvMem, in order.
     std::vector<const uint8_t*> Freed();
-    // IMEI queries fail with `result` (MEXTAL_OK to undo).
-    void FailImeiQueries(int32_t result);
-    // Runs inside every IMEI query, before it answers.
-    void OnImeiQuery(std::function<void()> hook);
-    // The IMEI queries, one "<port>,<baud>,<third>" each.
-    std::vector<std::string> ImeiQueries();
+    // Runs inside every IMEI query, before it answers, with its "<port>,<baud>,<third>".
+    void OnImeiQuery(std::function<void(const std::string&)> hook);
 
     int32_t ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data,
                        uint32_t* length, uint32_t reserved) override;
@@ -57,9 +53,7 @@ private:
     std::function<void()> onExchange_;
     std::vector<std::string> calls_;
     std::vector<const uint8_t*> freed_;
-    int32_t imeiResult_ = 0;
-    std::function<void()> onImeiQuery_;
-    std::vector<std::string> imeiQueries_;
+    std::function<void(const std::string&)> onImeiQuery_;
 };
 
 // The detector's view of the connection, and the handset really on the port.

@@ -110,14 +110,10 @@ void FakePlatform::HoldHandsetLockElsewhere(bool held) {
     lockElsewhere_ = held;
 }
 
-void FakePlatform::FailLockCreation(size_t times) {
+void FakePlatform::BreakLock(size_t failedCreations, bool waitsFail) {
     std::lock_guard<std::mutex> hold(lock_);
-    failedCreationsLeft_ = times;
-}
-
-void FakePlatform::FailLockWaits(bool failing) {
-    std::lock_guard<std::mutex> hold(lock_);
-    lockWaitsFail_ = failing;
+    failedCreationsLeft_ = failedCreations;
+    lockWaitsFail_ = waitsFail;
 }
 
 size_t FakePlatform::LockWaits() {

@@ -29,10 +29,9 @@ public:
 
     // While set, every wait for the named lock times out.
     void HoldHandsetLockElsewhere(bool held);
-    // The next `times` attempts to make the named lock fail.
-    void FailLockCreation(size_t times);
-    // While set, every wait for the named lock fails outright.
-    void FailLockWaits(bool failing);
+    // The next `failedCreations` attempts to make the named lock fail; with
+    // `waitsFail`, every wait for it fails outright.
+    void BreakLock(size_t failedCreations, bool waitsFail);
     size_t LockWaits();
     bool LockHeldByDetector();
 

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -19,9 +18,6 @@
 
 namespace porvesk::test {
 namespace {
-
-// The detector's wait for the handset lock.
-constexpr int kWaiterWaitMs = 1000;
 
 TEST(ParseSerialMapText, ReadsNameTypeAndDataPerLine) {
     std::vector<StoredValue> values = ParseSerialMapText(
@@ -117,13 +113,19 @@ TEST_F(FileStoreTest, SerialMap_IsReadAfreshOnEveryCount) {
     EXPECT_FALSE(map->ReadValue(2, value));
 }
 
-TEST_F(FileStoreTest, Profile_WrittenValueIsReadBack) {
+TEST_F(FileStoreTest, Profile_WrittenValueIsReadBackAndNoLinkLeftThereIsFollowed) {
     std::string value;
     EXPECT_FALSE(platform_->ReadProfileEntry("SerialPort", "LastCommport", value));
     ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "7"));
+    // Planted where a temporary file of a fixed name would be written.
+    std::ofstream(folder_ + "/victim") << "precious";
+    const std::string planted = folder_ + "/nested/profile.ini." + std::to_string(getpid()) + ".new";
+    ASSERT_EQ(symlink((folder_ + "/victim").c_str(), planted.c_str()), 0);
     ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "12"));
     ASSERT_TRUE(MakeFileStorePlatform(folder_ + "/nested")->ReadProfileEntry("SerialPort", "LastCommport", value));
     EXPECT_EQ(value, "12");
+    std::ifstream(folder_ + "/victim") >> value;
+    EXPECT_EQ(value, "precious");
 }
 
 TEST_F(FileStoreTest, NamedLock_ExcludesAnotherHolderUntilReleased) {
@@ -140,29 +142,23 @@ TEST_F(FileStoreTest, NamedLock_ExcludesAnotherHolderUntilReleased) {
 }
 
 TEST_F(FileStoreTest, NamedLock_WaiterGetsItBetweenBackToBackHolds) {
+    constexpr int kWaitMs = 1000;  // the detector's wait for the handset lock
     std::unique_ptr<NamedMutex> holder = platform_->CreateNamedMutex("AccessHandsetMutex");
     std::unique_ptr<NamedMutex> waiter =
         MakeFileStorePlatform(folder_ + "/nested")->CreateNamedMutex("AccessHandsetMutex");
-    ASSERT_NE(holder, nullptr);
-    ASSERT_NE(waiter, nullptr);
+    ASSERT_TRUE(holder && waiter);
     ASSERT_EQ(holder->Wait(0), LockResult::kAcquired);
     std::atomic<bool> stop{false};
-    std::atomic<int> holds{1};
-    // Holds the lock for an exchange, gives it back and takes it again at once,
-    // over and over.
+    // Holds the lock for an exchange, gives it back and takes it again at once, over and over.
     std::thread backToBack([&] {
         while (!stop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             holder->Release();
-            if (holder->Wait(kWaiterWaitMs) != LockResult::kAcquired) break;
-            ++holds;
+            if (holder->Wait(kWaitMs) != LockResult::kAcquired) break;
         }
         holder->Release();
-        stop = true;
     });
-    while (holds < 3 && !stop) std::this_thread::yield();
-
-    LockResult waited = waiter->Wait(kWaiterWaitMs);
+    LockResult waited = waiter->Wait(kWaitMs);
     if (waited == LockResult::kAcquired) waiter->Release();
     stop = true;
     backToBack.join();
@@ -185,92 +181,62 @@ TEST_F(FileStoreTest, NamedLock_HeldByAnotherProcessTimesOut) {
     lock->Release();
 }
 
-TEST(DefaultStoreFolder, IsInTheRuntimeFolderWhenThereIsOne) {
-    struct Case {
-        const char* runtimeFolder;
-        const char* folder;
-    };
-    for (const Case& c : {Case{"/run/user/1000", "/run/user/1000/porvesk"}, Case{nullptr, "/tmp/porvesk-1000"},
-                          Case{"", "/tmp/porvesk-1000"}, Case{"relative/run", "/tmp/porvesk-1000"}}) {
-        SCOPED_TRACE(c.runtimeFolder != nullptr ? c.runtimeFolder : "none");
-        EXPECT_EQ(DefaultStoreFolder(c.runtimeFolder, 1000), c.folder);
-    }
+TEST(DefaultStoreFolder, IsInTheRuntimeFolderOnlyWhenThatIsAnAbsolutePath) {
+    EXPECT_EQ(DefaultStoreFolder("/run/user/1000", 1000), "/run/user/1000/porvesk");
+    EXPECT_EQ(DefaultStoreFolder("relative/run", 1000), "/tmp/porvesk-1000");
 }
 
+// A folder that is not the user's own, closed to others, is neither read nor
+// written; a missing one is made for the user alone.
 TEST_F(FileStoreTest, StoreFolder_OnlyTheUsersOwnClosedFolderIsUsed) {
+    enum class Make { kNothing, kFolder, kFile, kLinkToFolder };
     struct Case {
         const char* what;
-        const char* make;  // shell command making "$F"; empty: nothing is made
-        bool otherUser;    // checked as if for another user
+        Make make;
+        mode_t mode;     // of the folder made
+        bool otherUser;  // checked as if for another user
         StoreFolderState state;
     };
     const Case cases[] = {
-        {"own folder, 0700", "mkdir -m 700 \"$F\"", false, StoreFolderState::kUsable},
-        {"own folder, 0500", "mkdir -m 500 \"$F\"", false, StoreFolderState::kUsable},
-        {"missing", "", false, StoreFolderState::kMissing},
-        {"another user's folder", "mkdir -m 700 \"$F\"", true, StoreFolderState::kOtherOwner},
-        {"group may read", "mkdir -m 740 \"$F\"", false, StoreFolderState::kOpenToOthers},
-        {"others may enter", "mkdir -m 701 \"$F\"", false, StoreFolderState::kOpenToOthers},
-        {"everyone may write, sticky", "mkdir -m 1777 \"$F\"", false, StoreFolderState::kOpenToOthers},
-        {"a plain file", "touch \"$F\"; chmod 600 \"$F\"", false, StoreFolderState::kNotAFolder},
-        {"link to an own folder", "mkdir -m 700 \"$F.real\"; ln -s \"$F.real\" \"$F\"", false,
-         StoreFolderState::kNotAFolder},
+        {"own folder", Make::kFolder, 0700, false, StoreFolderState::kUsable},
+        {"missing", Make::kNothing, 0, false, StoreFolderState::kMissing},
+        {"another user's folder", Make::kFolder, 0700, true, StoreFolderState::kOtherOwner},
+        {"group may read", Make::kFolder, 0740, false, StoreFolderState::kOpenToOthers},
+        {"others may enter", Make::kFolder, 0701, false, StoreFolderState::kOpenToOthers},
+        {"a plain file", Make::kFile, 0, false, StoreFolderState::kNotAFolder},
+        {"link to an own folder", Make::kLinkToFolder, 0700, false, StoreFolderState::kNotAFolder},
     };
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string store = folder_ + "/store" + std::to_string(index++);
-        if (*c.make != '\0') {
-            ASSERT_EQ(std::system(("F='" + store + "'; " + c.make).c_str()), 0);
+        const std::string made = c.make == Make::kLinkToFolder ? store + ".real" : store;
+        if (c.make == Make::kFolder || c.make == Make::kLinkToFolder) {
+            ASSERT_EQ(mkdir(made.c_str(), 0700), 0);
+            std::ofstream(made + "/serialcomm") << "\\Device\\Serial0\tREG_SZ\tCOM1\n";
+            std::ofstream(made + "/profile.ini") << "[SerialPort]\nLastCommport=3\n";
+            ASSERT_EQ(chmod(made.c_str(), c.mode), 0);
         }
+        if (c.make == Make::kFile) std::ofstream(store) << "x";
+        if (c.make == Make::kLinkToFolder) {
+            ASSERT_EQ(symlink(made.c_str(), store.c_str()), 0);
+        }
+
         EXPECT_EQ(CheckStoreFolder(store, geteuid() + (c.otherUser ? 1 : 0)), c.state);
-    }
-}
-
-TEST_F(FileStoreTest, RefusedStoreFolder_IsNeitherReadNorWritten) {
-    for (mode_t mode : {0755, 0770, 01777}) {
-        SCOPED_TRACE(mode);
-        const std::string store = folder_ + "/open" + std::to_string(mode);
-        ASSERT_EQ(mkdir(store.c_str(), 0700), 0);
-        std::ofstream(store + "/serialcomm") << "\\Device\\Serial0\tREG_SZ\tCOM1\n";
-        std::ofstream(store + "/profile.ini") << "[SerialPort]\nLastCommport=3\n";
-        ASSERT_EQ(chmod(store.c_str(), mode), 0);
-        std::shared_ptr<DetectorPlatform> refused = MakeFileStorePlatform(store);
+        if (c.otherUser) continue;
+        const bool used = c.state == StoreFolderState::kUsable || c.state == StoreFolderState::kMissing;
+        std::shared_ptr<DetectorPlatform> platform = MakeFileStorePlatform(store);
         std::string value;
-
-        EXPECT_EQ(refused->OpenSerialMap(), nullptr);
-        EXPECT_FALSE(refused->ReadProfileEntry("SerialPort", "LastCommport", value));
-        EXPECT_FALSE(refused->WriteProfileEntry("SerialPort", "LastCommport", "5"));
-        EXPECT_EQ(refused->CreateNamedMutex("AccessHandsetMutex"), nullptr);
-        EXPECT_NE(access((store + "/AccessHandsetMutex.lock").c_str(), F_OK), 0);
+        EXPECT_EQ(platform->OpenSerialMap() != nullptr, c.state == StoreFolderState::kUsable);
+        EXPECT_EQ(platform->ReadProfileEntry("SerialPort", "LastCommport", value),
+                  c.state == StoreFolderState::kUsable);
+        const mode_t previous = umask(0);
+        EXPECT_EQ(platform->WriteProfileEntry("SerialPort", "LastCommport", "5"), used);
+        umask(previous);
+        EXPECT_EQ(platform->CreateNamedMutex("AccessHandsetMutex") != nullptr, used);
+        EXPECT_EQ(access((made + "/AccessHandsetMutex.lock").c_str(), F_OK) == 0, used);
+        EXPECT_EQ(CheckStoreFolder(store, geteuid()), used ? StoreFolderState::kUsable : c.state);
     }
-}
-
-TEST_F(FileStoreTest, Profile_IsWrittenThroughAFreshFileNotThroughALinkLeftThere) {
-    ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "7"));
-    const std::string victim = folder_ + "/victim";
-    std::ofstream(victim) << "precious";
-    // What the old fixed temporary name would have been.
-    const std::string planted = folder_ + "/nested/profile.ini." + std::to_string(getpid()) + ".new";
-    ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
-
-    ASSERT_TRUE(platform_->WriteProfileEntry("SerialPort", "LastCommport", "12"));
-
-    std::ifstream in(victim);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "precious");
-    std::string value;
-    ASSERT_TRUE(platform_->ReadProfileEntry("SerialPort", "LastCommport", value));
-    EXPECT_EQ(value, "12");
-}
-
-TEST_F(FileStoreTest, MissingStoreFolder_IsMadeForTheUserAlone) {
-    ASSERT_EQ(CheckStoreFolder(folder_ + "/nested", geteuid()), StoreFolderState::kMissing);
-    const mode_t previous = umask(0);
-    bool written = platform_->WriteProfileEntry("SerialPort", "LastCommport", "7");
-    umask(previous);
-    ASSERT_TRUE(written);
-    EXPECT_EQ(CheckStoreFolder(folder_ + "/nested", geteuid()), StoreFolderState::kUsable);
 }
 
 void Record(void* context, uint32_t message) { static_cast<std::atomic<uint32_t>*>(context)->store(message); }
