@@ -147,9 +147,9 @@ Figure Appearing(SimulatedPhone& phone, CConDetect& detector, const porvesk::Det
     phone.Plug();
     const double found = MsUntil([&] { return detector.GetCurConnectStatus(); });
     const double nextProbe = firstProbe + passMs * std::ceil((appeared - firstProbe) / passMs);
-    return DetectionFigure("detection: phone appearing to connected", found, nextProbe - appeared + probe.ms,
-                           "next probe after " + Ms(nextProbe - appeared) + " by the pass of " + Ms(passMs) + ", " +
-                               probe.basis);
+    return DetectionFigure(
+        "detection: phone appearing to connected", found, nextProbe - appeared + probe.ms,
+        "next probe after " + Ms(nextProbe - appeared) + " by the pass of " + Ms(passMs) + ", " + probe.basis);
 }
 
 }  // namespace

@@ -12,12 +12,12 @@ class SimulatedPhone;
 namespace bench {
 
 // Waits the product specifies, from which the floors are worked out.
-constexpr double kPurgePauseMs = 10;     // serial link: settle pause before a purge
-constexpr double kWritePauseMs = 5;      // serial link: pause after every written piece
-constexpr double kQueuePollMs = 20;      // serial link: longest queue poll per awaited answer
-constexpr double kRescanWaitMs = 2000;   // detector: wait at the start of every scan pass
+constexpr double kPurgePauseMs = 10;      // serial link: settle pause before a purge
+constexpr double kWritePauseMs = 5;       // serial link: pause after every written piece
+constexpr double kQueuePollMs = 20;       // serial link: longest queue poll per awaited answer
+constexpr double kRescanWaitMs = 2000;    // detector: wait at the start of every scan pass
 constexpr double kBetweenPortsMs = 2000;  // detector: wait after a port without a handset
-constexpr double kLineBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr double kLineBitsPerByte = 10;   // start bit, 8 data bits, stop bit
 
 struct Options {
     int idleSeconds = 60;

@@ -139,9 +139,7 @@ void ReadItem(const OpenPort& port, const char* name, uint32_t size) {
 }
 
 std::string Ms(double value) { return Format(value, 2) + " ms"; }
-std::string MiBps(double bytes, double ms) {
-    return Format(bytes / (1024.0 * 1024.0) / (ms / 1000.0), 2) + " MiB/s";
-}
+std::string MiBps(double bytes, double ms) { return Format(bytes / (1024.0 * 1024.0) / (ms / 1000.0), 2) + " MiB/s"; }
 
 Figure MakeFigure(const std::string& name, const std::string& measured, const std::string& reference, double ratio,
                   const std::string& ratioMeaning, const std::string& target, bool met) {
@@ -216,11 +214,11 @@ Figure PacedFigure(SimulatedPhone& phone, const Options& options) {
     const double lineBytesPerSecond = options.pacedBaud / kLineBitsPerByte;
     const double throughput = size / (pacedMs / 1000.0);
     const double ratio = throughput / lineBytesPerSecond;
-    return MakeFigure(
-        "transfer: ReadMediaCenter " + Format(size / 1024.0, 0) + " KiB at " + std::to_string(options.pacedBaud) +
-            " baud",
-        Format(throughput, 0) + " B/s (" + Ms(pacedMs) + ")", "line rate " + Format(lineBytesPerSecond, 0) + " B/s",
-        ratio, "throughput / line rate", ">= 0.95", ratio >= kLineRateTarget);
+    return MakeFigure("transfer: ReadMediaCenter " + Format(size / 1024.0, 0) + " KiB at " +
+                          std::to_string(options.pacedBaud) + " baud",
+                      Format(throughput, 0) + " B/s (" + Ms(pacedMs) + ")",
+                      "line rate " + Format(lineBytesPerSecond, 0) + " B/s", ratio, "throughput / line rate", ">= 0.95",
+                      ratio >= kLineRateTarget);
 }
 
 }  // namespace
@@ -241,11 +239,11 @@ std::vector<Figure> ExchangeFigures(SimulatedPhone& phone, const RawTrips& trips
         Require(QueryImei(port.Settings(), imei, kTextSize) == MEXTAL_OK && imei[0] != '\0', "QueryImei failed");
     });
     const double floor = trips.imeiQueryMs + kOperationPurges * kPurgePauseMs + kOperationWrites * kWritePauseMs;
-    const std::string basis = "raw " + Ms(trips.imeiQueryMs) + " + 2 purges + 3 write pauses; polls allowed: " +
-                              Ms(kImeiQueryAnswers * kQueuePollMs);
+    const std::string basis = "raw " + Ms(trips.imeiQueryMs) +
+                              " + 2 purges + 3 write pauses; polls allowed: " + Ms(kImeiQueryAnswers * kQueuePollMs);
     const double ratio = measured / floor;
-    return {MakeFigure("exchange: QueryImei", Ms(measured), Ms(floor) + " (" + basis + ")", ratio,
-                       "measured / floor", "<= 1.10", ratio <= kExchangeTarget)};
+    return {MakeFigure("exchange: QueryImei", Ms(measured), Ms(floor) + " (" + basis + ")", ratio, "measured / floor",
+                       "<= 1.10", ratio <= kExchangeTarget)};
 }
 
 std::vector<Figure> TransferFigures(SimulatedPhone& phone, const RawTrips& trips, const Options& options) {

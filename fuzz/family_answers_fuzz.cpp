@@ -45,9 +45,9 @@ struct NumberAnswer {
     size_t count;
 };
 constexpr NumberAnswer kNumberAnswers[] = {
-    {AT_RSP_FSRF, 2},     {AT_RSP_FSDIR, 2},    {AT_RSP_FSQA, 4}, {AT_RSP_QKDSCDIR, 1},
-    {AT_RSP_QKDSCMV, 1},  {AT_RSP_QKDSCRF, 1},  {AT_RSP_TCK, 2},  {AT_RSP_INFO, 4},
-    {AT_RSP_LIST, 1},     {AT_RSP_QKMMSW, 2},   {AT_RSP_QKMMSL, 2},
+    {AT_RSP_FSRF, 2},    {AT_RSP_FSDIR, 2},   {AT_RSP_FSQA, 4},   {AT_RSP_QKDSCDIR, 1},
+    {AT_RSP_QKDSCMV, 1}, {AT_RSP_QKDSCRF, 1}, {AT_RSP_TCK, 2},    {AT_RSP_INFO, 4},
+    {AT_RSP_LIST, 1},    {AT_RSP_QKMMSW, 2},  {AT_RSP_QKMMSL, 2},
 };
 
 constexpr AtCommandId kErrorLines[] = {AT_RSP_FSERROR, AT_RSP_QKMMSERR, AT_RSP_QKVCALERR, AT_RSP_NACK};
@@ -55,10 +55,9 @@ constexpr AtCommandId kErrorLines[] = {AT_RSP_FSERROR, AT_RSP_QKMMSERR, AT_RSP_Q
 // Answer keywords of the short-message, phonebook-entry and calendar-entry
 // families: recognised, but nothing is read from them.
 constexpr AtCommandId kUnparsedAnswers[] = {
-    AT_RSP_QKVCARDR, AT_RSP_QKVCARDW, AT_RSP_QKVCARDD, AT_RSP_QKVCARDERR, AT_RSP_CMS_ERROR, AT_RSP_CPMS,
-    AT_RSP_CMGL,     AT_RSP_CMGR,     AT_RSP_CMGS,     AT_RSP_CMSS,       AT_RSP_CMGW,      AT_RSP_QKMGERR,
-    AT_RSP_QKMGL,    AT_RSP_QKMGR,    AT_RSP_QKMGW,    AT_RSP_MGQS,       AT_RSP_QKVCALR,   AT_RSP_QKVCALW,
-    AT_RSP_QKVCALD,
+    AT_RSP_QKVCARDR, AT_RSP_QKVCARDW, AT_RSP_QKVCARDD, AT_RSP_QKVCARDERR, AT_RSP_CMS_ERROR, AT_RSP_CPMS,  AT_RSP_CMGL,
+    AT_RSP_CMGR,     AT_RSP_CMGS,     AT_RSP_CMSS,     AT_RSP_CMGW,       AT_RSP_QKMGERR,   AT_RSP_QKMGL, AT_RSP_QKMGR,
+    AT_RSP_QKMGW,    AT_RSP_MGQS,     AT_RSP_QKVCALR,  AT_RSP_QKVCALW,    AT_RSP_QKVCALD,
 };
 
 // FSMISC sub-commands run from 1 to 6; 6 (free space) carries five numbers.

@@ -106,13 +106,27 @@ public:
         field_.clear();
         valid_ = true;
         switch (kind) {
-            case 'n': Number(); break;
-            case 'c': Fixed(input_.ConsumeIntegralInRange<uint32_t>(kFirstChangeSub, kLastChangeSub)); break;
-            case 's': Fixed(kSpaceSub); break;
-            case 'r': Range(); break;
-            case 'h': GroupText(); break;
-            case 'b': SimBytes(); break;
-            default: ErrorNumber(); break;
+            case 'n':
+                Number();
+                break;
+            case 'c':
+                Fixed(input_.ConsumeIntegralInRange<uint32_t>(kFirstChangeSub, kLastChangeSub));
+                break;
+            case 's':
+                Fixed(kSpaceSub);
+                break;
+            case 'r':
+                Range();
+                break;
+            case 'h':
+                GroupText();
+                break;
+            case 'b':
+                SimBytes();
+                break;
+            default:
+                ErrorNumber();
+                break;
         }
         fields_.push_back(field_);
         fieldValid_.push_back(valid_);
@@ -129,7 +143,9 @@ public:
     }
 
     size_t Count() const { return fields_.size(); }
-    bool AllValid() const { return std::all_of(fieldValid_.begin(), fieldValid_.end(), [](bool v) { return v; }); }
+    bool AllValid() const {
+        return std::all_of(fieldValid_.begin(), fieldValid_.end(), [](bool v) { return v; });
+    }
     const FamilyAnswerFields& Stored() const { return stored_; }
 
     // The answer line: the keyword, a colon and the fields, with CR LF pairs
@@ -144,7 +160,9 @@ public:
     }
 
 private:
-    void Blanks() { field_.append(input_.ConsumeIntegralInRange<size_t>(0, kMostPadding), input_.ConsumeBool() ? '\t' : ' '); }
+    void Blanks() {
+        field_.append(input_.ConsumeIntegralInRange<size_t>(0, kMostPadding), input_.ConsumeBool() ? '\t' : ' ');
+    }
 
     void Decimal(uint64_t value) {
         field_.append(input_.ConsumeIntegralInRange<size_t>(0, kMostPadding), '0');
@@ -239,8 +257,8 @@ private:
         }
         Decimal(value < 0 ? static_cast<uint64_t>(-value) : static_cast<uint64_t>(value));
         Blanks();
-        const int64_t saturated = std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                      std::numeric_limits<int32_t>::max());
+        const int64_t saturated =
+            std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
         const int32_t number = static_cast<int32_t>(saturated);
         std::memcpy(&stored_.numbers[numbers_++], &number, sizeof number);
     }

@@ -68,11 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string payload(reinterpret_cast<const char*>(data) + kHeaderBytes, size - kHeaderBytes);
 
     const bool softwareFlow = form != WireForm::Plain;
-    const std::string wire = form == WireForm::EscapedBySender ? serlox::EscapeForWire(payload.data(), payload.size())
-                                                               : payload;
+    const std::string wire =
+        form == WireForm::EscapedBySender ? serlox::EscapeForWire(payload.data(), payload.size()) : payload;
     bool escapePendingAtOnce = false;
-    const std::string expected =
-        form == WireForm::RawSoftwareMode ? DecodeAtOnce(wire, escapePendingAtOnce) : payload;
+    const std::string expected = form == WireForm::RawSoftwareMode ? DecodeAtOnce(wire, escapePendingAtOnce) : payload;
 
     serlox::Unescaper unescaper;
     LineAssembler assembler;

@@ -44,7 +44,9 @@ std::string_view Unquoted(std::string_view field) {
 
 // A name field accepted into a slot of N bytes is kept whole and terminated.
 template <size_t N>
-bool NameFits(std::string_view field) { return Unquoted(field).size() < N; }
+bool NameFits(std::string_view field) {
+    return Unquoted(field).size() < N;
+}
 
 template <size_t N>
 bool HoldsName(const char (&slot)[N], std::string_view field) {
@@ -101,8 +103,8 @@ void CheckList(std::string_view text, int32_t form, int32_t result, const AtResp
         return;
     }
     const std::vector<std::string_view> fields = SplitFields(text);
-    const bool acceptable = IsNumber(fields[0]) &&
-                            (fields.size() == 1 || (fields.size() == 2 && NameFits<sizeof stored.name>(fields[1])));
+    const bool acceptable =
+        IsNumber(fields[0]) && (fields.size() == 1 || (fields.size() == 2 && NameFits<sizeof stored.name>(fields[1])));
     FUZZ_CHECK(result == (acceptable ? PARSE_OK : PARSE_BAD_FIELDS));
     if (!acceptable) return;
     FUZZ_CHECK(stored.category == NumberOf(fields[0]) && stored.categoryMask == 0);
@@ -149,9 +151,12 @@ void CheckId(std::string_view text, int32_t result, const AtResponse& response) 
 
 size_t FieldsSize(int32_t id) {
     switch (id) {
-        case AT_RSP_QKMCL: return sizeof(MediaListFields);
-        case AT_RSP_QKMCR: return sizeof(MediaReadFields);
-        default: return sizeof(MediaIdFields);
+        case AT_RSP_QKMCL:
+            return sizeof(MediaListFields);
+        case AT_RSP_QKMCR:
+            return sizeof(MediaReadFields);
+        default:
+            return sizeof(MediaIdFields);
     }
 }
 
@@ -177,9 +182,15 @@ void CheckAnswer(const std::vector<char>& chunk, int32_t form) {
     }
     text.remove_prefix(1);
     switch (id) {
-        case AT_RSP_QKMCL: CheckList(text, form, result, response); break;
-        case AT_RSP_QKMCR: CheckRead(text, result, response); break;
-        default: CheckId(text, result, response); break;
+        case AT_RSP_QKMCL:
+            CheckList(text, form, result, response);
+            break;
+        case AT_RSP_QKMCR:
+            CheckRead(text, result, response);
+            break;
+        default:
+            CheckId(text, result, response);
+            break;
     }
 }
 

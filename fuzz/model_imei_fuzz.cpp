@@ -28,8 +28,8 @@ using fuzz::UpToNul;
 std::string_view Value(std::string_view field) {
     const size_t colon = field.find(':');
     if (colon != std::string_view::npos) field.remove_prefix(colon + 1);
-    while (!field.empty() && (field.front() == ' ' || field.front() == '\t' || field.front() == '\r' ||
-                              field.front() == '\n')) {
+    while (!field.empty() &&
+           (field.front() == ' ' || field.front() == '\t' || field.front() == '\r' || field.front() == '\n')) {
         field.remove_prefix(1);
     }
     return field;
@@ -74,8 +74,7 @@ void CheckImei(const std::vector<char>& chunk, std::string_view line) {
     FUZZ_CHECK(result == (acceptable ? PARSE_OK : PARSE_BAD_FIELDS));
     if (!acceptable) return;
     FUZZ_CHECK(SlotHolds(response.data, kImeiSecondFieldOffset, imei));
-    FUZZ_CHECK(SlotHolds(response.data + kImeiSecondFieldOffset, sizeof response.data - kImeiSecondFieldOffset,
-                         other));
+    FUZZ_CHECK(SlotHolds(response.data + kImeiSecondFieldOffset, sizeof response.data - kImeiSecondFieldOffset, other));
 }
 
 }  // namespace

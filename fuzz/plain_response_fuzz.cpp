@@ -24,8 +24,8 @@ using fuzz::TrimCrLf;
 using fuzz::UpToNul;
 
 // Expected ids: the two with a parser, others the engine never leaves there.
-constexpr int32_t kExpectedIds[] = {AT_RSP_MODEL, AT_RSP_IMEI, AT_RSP_OK, AT_RSP_NULL, AT_RSP_FSERROR, -1,
-                                    AT_COMMAND_COUNT};
+constexpr int32_t kExpectedIds[] = {AT_RSP_MODEL,   AT_RSP_IMEI, AT_RSP_OK,       AT_RSP_NULL,
+                                    AT_RSP_FSERROR, -1,          AT_COMMAND_COUNT};
 
 bool AllZero(const char* bytes, size_t count) {
     return std::all_of(bytes, bytes + count, [](char byte) { return byte == 0; });
@@ -36,8 +36,7 @@ void CheckOne(const std::vector<char>& chunk, std::string_view line, int32_t exp
     AtResponse response;
     std::memset(&response, 0xA5, sizeof response);
     response.id = expected;
-    const int32_t result =
-        parser.ClassifyPlainResponse(&response, chunk.data(), static_cast<uint32_t>(chunk.size()));
+    const int32_t result = parser.ClassifyPlainResponse(&response, chunk.data(), static_cast<uint32_t>(chunk.size()));
 
     if (StartsWith(line, "OK") || StartsWith(line, "ERROR")) {
         FUZZ_CHECK(result == PARSE_OK);

@@ -32,8 +32,8 @@ constexpr uint32_t kValueTypeBinary = 3;
 constexpr uint32_t kValueTypeDword = 4;
 
 constexpr std::string_view kPhonePrefixes[] = {
-    "\\Device\\vcommusb", "\\Device\\ASCDC_VID", "\\Device\\USBSER",
-    "\\Device\\AITSerial", "\\Device\\qkkm3cdc", "\\Device\\qkkm20cd",
+    "\\Device\\vcommusb",  "\\Device\\ASCDC_VID", "\\Device\\USBSER",
+    "\\Device\\AITSerial", "\\Device\\qkkm3cdc",  "\\Device\\qkkm20cd",
 };
 
 SerialMapValue ValueOfLine(std::string_view line) {
@@ -45,10 +45,19 @@ SerialMapValue ValueOfLine(std::string_view line) {
     std::string data(equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1));
     value.name = std::string(name.substr(0, porvesk::kValueNameBufferSize - 1));
     switch (typeCode) {
-        case 's': value.type = porvesk::kValueTypeString; data.push_back('\0'); break;
-        case 'b': value.type = kValueTypeBinary; break;
-        case 'd': value.type = kValueTypeDword; break;
-        default: value.type = static_cast<uint8_t>(typeCode); break;
+        case 's':
+            value.type = porvesk::kValueTypeString;
+            data.push_back('\0');
+            break;
+        case 'b':
+            value.type = kValueTypeBinary;
+            break;
+        case 'd':
+            value.type = kValueTypeDword;
+            break;
+        default:
+            value.type = static_cast<uint8_t>(typeCode);
+            break;
     }
     value.reportedLength = static_cast<uint32_t>(data.size());
     data.resize(std::min(data.size(), porvesk::kValueDataBufferSize));
@@ -127,8 +136,7 @@ void CheckMoveToHead(const PortList& ports) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<SerialMapValue> values =
-        ValuesOf(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<SerialMapValue> values = ValuesOf(std::string_view(reinterpret_cast<const char*>(data), size));
     const PortList ports = porvesk::OrderSerialPorts(values);
     for (SerloxIDTag port : ports) FUZZ_CHECK(port >= SERLOX_FIRST_PORT && port <= SERLOX_LAST_PORT);
     FUZZ_CHECK(ports == ExpectedOrder(values));

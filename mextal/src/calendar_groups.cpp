@@ -85,8 +85,7 @@ int32_t FormatCalendarGroupParameters(const AtRequest& request, char (&parameter
                                static_cast<int>(name.size()), name.data());
     } else if (request.id == AT_CMD_QKCGW && fields.form == kCalendarWriteToneForm) {
         length = std::snprintf(parameters, sizeof parameters, "=%lu,%lu,\"%.*s\",\"%.*s\"", id, colour,
-                               static_cast<int>(name.size()), name.data(), static_cast<int>(path.size()),
-                               path.data());
+                               static_cast<int>(name.size()), name.data(), static_cast<int>(path.size()), path.data());
     }
     if (length < 0) return PARSE_NO_HANDLER;
     formatted = std::string_view(parameters, static_cast<size_t>(length));
@@ -184,8 +183,7 @@ int32_t CalendarGroupOps::WriteCalGroup(const PortSettings* settings, int32_t id
 }
 
 int32_t CalendarGroupOps::WriteCalGroupPath(const PortSettings* settings, int32_t id, const char* name,
-                                            const char* path, uint32_t colour, uint32_t reserved1,
-                                            uint32_t reserved2) {
+                                            const char* path, uint32_t colour, uint32_t reserved1, uint32_t reserved2) {
     if (path == nullptr || reserved1 != 0 || reserved2 != 0) return MEXTAL_BAD_ARGUMENT;
     return WriteCalendarGroup(settings, id, name, path, colour);
 }
@@ -201,9 +199,8 @@ int32_t CalendarGroupOps::WriteCalendarGroup(const PortSettings* settings, int32
     fields.numbers[kCalendarColourNumber] = colour;
     if (!mextal::PrepareRequestText(name, kMostGroupNameBytes, mextal::EmptyText::Allowed, fields.text0,
                                     sizeof fields.text0) ||
-        (path != nullptr && !mextal::PrepareRequestText(path, mextal::kMostRequestTextBytes,
-                                                        mextal::EmptyText::Allowed, fields.text1,
-                                                        sizeof fields.text1))) {
+        (path != nullptr && !mextal::PrepareRequestText(path, mextal::kMostRequestTextBytes, mextal::EmptyText::Allowed,
+                                                        fields.text1, sizeof fields.text1))) {
         return MEXTAL_BAD_ARGUMENT;
     }
     return engine_.ExchangeFinalOnly(settings, MakeFamilyRequest(AT_CMD_QKCGW, fields), AT_RSP_QKVCALERR,

@@ -23,8 +23,8 @@ constexpr size_t kAnswerNumber = 0;
 
 // A folder, or the empty text for the list of folders.
 bool StoreFolder(const char* folder, FamilyRequestFields& fields) {
-    return mextal::PrepareRequestText(folder, mextal::kMostRequestTextBytes, mextal::EmptyText::Allowed,
-                                      fields.text0, sizeof fields.text0);
+    return mextal::PrepareRequestText(folder, mextal::kMostRequestTextBytes, mextal::EmptyText::Allowed, fields.text0,
+                                      sizeof fields.text0);
 }
 
 template <size_t N>

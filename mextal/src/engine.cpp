@@ -174,7 +174,7 @@ int32_t HandsetEngine::ResetHandshake(const PortSettings* settings, int32_t atte
 }
 
 int32_t HandsetEngine::RepeatCommand(const PortSettings* settings, AtCommandId command, int64_t tries,
-                                   int32_t timeoutMs, bool reconfigure) {
+                                     int32_t timeoutMs, bool reconfigure) {
     int32_t result = MEXTAL_OK;
     for (int64_t attempt = 0; attempt < tries; ++attempt) {
         result = reconfigure ? ApplyPortSettings(settings) : MEXTAL_OK;
@@ -198,7 +198,7 @@ int32_t HandsetEngine::ExchangeCommand(const PortSettings* settings, AtCommandId
 }
 
 int32_t HandsetEngine::ReceivePassingOver(const PortSettings* settings, AtResponse* response, AtCommandId passedOver,
-                                        int32_t timeoutMs) {
+                                          int32_t timeoutMs) {
     int32_t result = ReceiveResponse(settings, response, timeoutMs);
     for (int passed = 0; result == MEXTAL_OK && response->id == passedOver && passed < kMaxAnswersPassedOver;
          ++passed) {
@@ -253,8 +253,8 @@ int32_t HandsetEngine::ReceivePlainResponse(const PortSettings* settings, AtResp
     return parser_->ClassifyPlainResponse(response, receiveBuffer_, length);
 }
 
-int32_t HandsetEngine::ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
-                                uint32_t total, int32_t timeoutMs) {
+int32_t HandsetEngine::ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination, uint32_t total,
+                                  int32_t timeoutMs) {
     if (!parser_) return MEXTAL_NO_PARSER;
     if (destination == nullptr && total > 0) return MEXTAL_BAD_ARGUMENT;
     response->id = AT_RSP_RAW_DATA;

@@ -73,8 +73,7 @@ bool DecodeHexBytes(std::string_view hex, char* destination, size_t capacity, si
     return true;
 }
 
-bool ParseHexField(std::string_view field, bool quotesOptional, char* destination, size_t capacity,
-                   size_t& count) {
+bool ParseHexField(std::string_view field, bool quotesOptional, char* destination, size_t capacity, size_t& count) {
     field = TrimSpaces(field);
     bool quoted = field.size() >= 2 && field.front() == '"' && field.back() == '"';
     if (quoted) {

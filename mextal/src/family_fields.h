@@ -42,8 +42,7 @@ bool DecodeHexBytes(std::string_view hex, char* destination, size_t capacity, si
 
 // A hexadecimal field in double quotes (or, where `quotesOptional`, without
 // them, though then not empty), decoded as DecodeHexBytes does.
-bool ParseHexField(std::string_view field, bool quotesOptional, char* destination, size_t capacity,
-                   size_t& count);
+bool ParseHexField(std::string_view field, bool quotesOptional, char* destination, size_t capacity, size_t& count);
 
 // An error line of a family ("$FSERROR", "$QKVCALERR", "NACK", "$QKMMSERR"):
 // ":" and a first field read like atoi into r0; further fields are ignored.

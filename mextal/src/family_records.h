@@ -39,8 +39,7 @@ struct FamilyAnswerFields {
 static_assert(sizeof(FamilyRequestFields) == kRequestParameterBytes, "request fields fill the record");
 static_assert(sizeof(FamilyAnswerFields) == kResponseDataBytes, "answer fields fill the data area");
 // The flow mode of "AT+IFC" is n0 in this layout too.
-static_assert(offsetof(FamilyRequestFields, numbers) == (kFlowModeWord - 1) * sizeof(int32_t),
-              "n0 is request word 2");
+static_assert(offsetof(FamilyRequestFields, numbers) == (kFlowModeWord - 1) * sizeof(int32_t), "n0 is request word 2");
 
 inline AtRequest MakeFamilyRequest(AtCommandId id, const FamilyRequestFields& fields) {
     AtRequest request{};

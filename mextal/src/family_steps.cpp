@@ -18,8 +18,8 @@ bool EndsWithLineEnd(const uint8_t* bytes, uint32_t total) {
 
 }  // namespace
 
-int32_t HandsetEngine::StartFamilyExchange(const PortSettings* settings, const AtRequest& request,
-                                         AtResponse* response, int32_t timeoutMs) {
+int32_t HandsetEngine::StartFamilyExchange(const PortSettings* settings, const AtRequest& request, AtResponse* response,
+                                           int32_t timeoutMs) {
     int32_t result = ApplyPortSettings(settings);
     if (result == MEXTAL_OK) result = Handshake(settings, true);
     if (result == MEXTAL_OK) result = SendRequest(settings, request);
@@ -27,8 +27,8 @@ int32_t HandsetEngine::StartFamilyExchange(const PortSettings* settings, const A
     return result;
 }
 
-int32_t HandsetEngine::ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request,
-                                       AtCommandId errorLine, int32_t timeoutMs) {
+int32_t HandsetEngine::ExchangeFinalOnly(const PortSettings* settings, const AtRequest& request, AtCommandId errorLine,
+                                         int32_t timeoutMs) {
     AtResponse response{};
     int32_t result = StartFamilyExchange(settings, request, &response, timeoutMs);
     if (result != MEXTAL_OK) return result;
@@ -47,7 +47,7 @@ int32_t HandsetEngine::ReceiveAcceptedFinal(const PortSettings* settings, AtComm
 }
 
 int32_t HandsetEngine::ReceiveFamilyContent(const PortSettings* settings, uint32_t announced, uint32_t limit,
-                                          AtCommandId errorLine, uint8_t** content) {
+                                            AtCommandId errorLine, uint8_t** content) {
     *content = nullptr;
     // Checked before anything is allocated: the length comes from the handset.
     if (announced > limit || announced > UINT32_MAX - kClosingBytes) return MEXTAL_UNEXPECTED_ANSWER;
@@ -77,7 +77,7 @@ int32_t HandsetEngine::ReceiveFamilyContent(const PortSettings* settings, uint32
 }
 
 int32_t HandsetEngine::SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
-                                       AtResponse* response) {
+                                         AtResponse* response) {
     int32_t result = SendRaw(settings, reinterpret_cast<const char*>(data), length);
     if (result != MEXTAL_OK) return result;
     return ReceiveAcceptedAnswer(settings, response, longTimeoutMs_);

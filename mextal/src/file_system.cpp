@@ -46,9 +46,9 @@ bool HasNewPath(FileMiscCommand sub) { return sub == FS_MISC_RENAME_FILE || sub 
 // the path is refused.
 bool PathRequest(int32_t kind, const char* path, FamilyRequestFields& fields) {
     fields.numbers[kFileKindNumber] = static_cast<uint32_t>(kind);
-    return IsFileKind(kind) && mextal::PrepareRequestText(path, mextal::kMostRequestTextBytes,
-                                                          mextal::EmptyText::Refused, fields.text0,
-                                                          sizeof fields.text0);
+    return IsFileKind(kind) &&
+           mextal::PrepareRequestText(path, mextal::kMostRequestTextBytes, mextal::EmptyText::Refused, fields.text0,
+                                      sizeof fields.text0);
 }
 
 // The first answer of a file-system request: accepted when it is `answer` and
@@ -72,8 +72,8 @@ int FormatMisc(const FamilyRequestFields& fields, char* parameters, size_t size)
         case FS_MISC_DELETE_FILE:
         case FS_MISC_NEW_DIR:
         case FS_MISC_DELETE_DIR:
-            return std::snprintf(parameters, size, "=%d,%lu,\"%.*s\"", fields.form, kind,
-                                 static_cast<int>(path.size()), path.data());
+            return std::snprintf(parameters, size, "=%d,%lu,\"%.*s\"", fields.form, kind, static_cast<int>(path.size()),
+                                 path.data());
         case FS_MISC_RENAME_FILE:
         case FS_MISC_RENAME_DIR:
             return std::snprintf(parameters, size, "=%d,%lu,\"%.*s\",\"%.*s\"", fields.form, kind,
@@ -110,8 +110,8 @@ int32_t FormatFileSystemParameters(const AtRequest& request, char (&parameters)[
         case AT_CMD_FSRF:
         case AT_CMD_FSDIR:
         case AT_CMD_FSQA:
-            length = std::snprintf(parameters, sizeof parameters, "=%lu,\"%.*s\"", kind,
-                                   static_cast<int>(path.size()), path.data());
+            length = std::snprintf(parameters, sizeof parameters, "=%lu,\"%.*s\"", kind, static_cast<int>(path.size()),
+                                   path.data());
             break;
         case AT_CMD_FSWF:
             length = std::snprintf(parameters, sizeof parameters, "=%lu,\"%.*s\",%lu,%lu,%lu", kind,

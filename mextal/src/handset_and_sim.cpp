@@ -62,14 +62,18 @@ constexpr size_t kTagAndLengthBytes = 2;
 // The SIM's default alphabet, one UTF-8 text per code 0x00..0x7F; the escape
 // to the extension table (0x1B) has none.
 constexpr const char* kSimAlphabet[] = {
-    "@", "\u00A3", "$", "\u00A5", "\u00E8", "\u00E9", "\u00F9", "\u00EC", "\u00F2", "\u00C7", "\n", "\u00D8",
-    "\u00F8", "\r", "\u00C5", "\u00E5", "\u0394", "_", "\u03A6", "\u0393", "\u039B", "\u03A9", "\u03A0", "\u03A8",
-    "\u03A3", "\u0398", "\u039E", "", "\u00C6", "\u00E6", "\u00DF", "\u00C9", " ", "!", "\"", "#", "\u00A4", "%",
-    "&", "'", "(", ")", "*", "+", ",", "-", ".", "/", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ":", ";", "<",
-    "=", ">", "?", "\u00A1", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R",
-    "S", "T", "U", "V", "W", "X", "Y", "Z", "\u00C4", "\u00D6", "\u00D1", "\u00DC", "\u00A7", "\u00BF", "a", "b",
-    "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x", "y",
-    "z", "\u00E4", "\u00F6", "\u00F1", "\u00FC", "\u00E0"};
+    "@",      "\u00A3", "$",      "\u00A5", "\u00E8", "\u00E9", "\u00F9", "\u00EC", "\u00F2", "\u00C7", "\n",
+    "\u00D8", "\u00F8", "\r",     "\u00C5", "\u00E5", "\u0394", "_",      "\u03A6", "\u0393", "\u039B", "\u03A9",
+    "\u03A0", "\u03A8", "\u03A3", "\u0398", "\u039E", "",       "\u00C6", "\u00E6", "\u00DF", "\u00C9", " ",
+    "!",      "\"",     "#",      "\u00A4", "%",      "&",      "'",      "(",      ")",      "*",      "+",
+    ",",      "-",      ".",      "/",      "0",      "1",      "2",      "3",      "4",      "5",      "6",
+    "7",      "8",      "9",      ":",      ";",      "<",      "=",      ">",      "?",      "\u00A1", "A",
+    "B",      "C",      "D",      "E",      "F",      "G",      "H",      "I",      "J",      "K",      "L",
+    "M",      "N",      "O",      "P",      "Q",      "R",      "S",      "T",      "U",      "V",      "W",
+    "X",      "Y",      "Z",      "\u00C4", "\u00D6", "\u00D1", "\u00DC", "\u00A7", "\u00BF", "a",      "b",
+    "c",      "d",      "e",      "f",      "g",      "h",      "i",      "j",      "k",      "l",      "m",
+    "n",      "o",      "p",      "q",      "r",      "s",      "t",      "u",      "v",      "w",      "x",
+    "y",      "z",      "\u00E4", "\u00F6", "\u00F1", "\u00FC", "\u00E0"};
 static_assert(sizeof kSimAlphabet / sizeof kSimAlphabet[0] == kSimAlphabetLast + 1, "one text per code");
 
 void AppendUtf8(std::string& text, uint32_t code) {
@@ -160,8 +164,7 @@ int32_t ParseSimAnswer(std::string_view text, AtResponse* response) {
         return PARSE_BAD_FIELDS;
     }
     size_t bytes = 0;
-    if (fields.count == 3 &&
-        !mextal::ParseHexField(fields.field[2], true, answer.text0, kSimResponseBytes, bytes)) {
+    if (fields.count == 3 && !mextal::ParseHexField(fields.field[2], true, answer.text0, kSimResponseBytes, bytes)) {
         return PARSE_BAD_FIELDS;
     }
     answer.numbers[2] = static_cast<uint32_t>(bytes);
@@ -171,8 +174,8 @@ int32_t ParseSimAnswer(std::string_view text, AtResponse* response) {
 
 bool ReadAdnRecordInfo(const uint8_t* bytes, size_t count, AdnRecordInfo& info) {
     info = AdnRecordInfo{};
-    bool read = count > 0 && (bytes[0] == kFcpTemplateTag ? ReadUsimForm(bytes, count, info)
-                                                          : ReadSimForm(bytes, count, info));
+    bool read =
+        count > 0 && (bytes[0] == kFcpTemplateTag ? ReadUsimForm(bytes, count, info) : ReadSimForm(bytes, count, info));
     if (!read) info = AdnRecordInfo{};
     return read;
 }
@@ -182,8 +185,8 @@ bool ReadServiceProviderName(const uint8_t* bytes, size_t count, std::string& na
     if (count <= kSpnNameAt) return false;
     const uint8_t* text = bytes + kSpnNameAt;
     size_t length = std::min(count - kSpnNameAt, kSpnNameBytes);
-    const bool read = text[0] == kSpnUcs2Mark ? ReadUcs2(text + 1, length - 1, name)
-                                              : ReadSimAlphabet(text, length, name);
+    const bool read =
+        text[0] == kSpnUcs2Mark ? ReadUcs2(text + 1, length - 1, name) : ReadSimAlphabet(text, length, name);
     const size_t end = name.find_last_not_of(' ');
     name.resize(read && end != std::string::npos ? end + 1 : 0);
     return !name.empty();

@@ -45,4 +45,3 @@ bool ReadAdnRecordInfo(const uint8_t* bytes, size_t count, AdnRecordInfo& info);
 // The name comes out as UTF-8 without trailing blanks. False for an empty or
 // unreadable name (another coding, a lone UCS-2 half).
 bool ReadServiceProviderName(const uint8_t* bytes, size_t count, std::string& name);
-

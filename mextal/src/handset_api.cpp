@@ -2,9 +2,7 @@
 
 #include "progress.h"
 
-HandsetLinks ProductLinks() {
-    return HandsetLinks{SerloxGetObj, SendProgressMessage, GetModelAgent()};
-}
+HandsetLinks ProductLinks() { return HandsetLinks{SerloxGetObj, SendProgressMessage, GetModelAgent()}; }
 
 CHandsetApi::CHandsetApi() : CHandsetApi(ProductLinks(), std::make_unique<CAtResponseParser>()) {}
 

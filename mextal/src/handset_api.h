@@ -35,8 +35,7 @@ public:
     virtual int32_t AppendMsFile(const PortSettings* settings, int32_t kind, const char* path, const uint8_t* data,
                                  uint32_t length, uint32_t reserved);
     virtual int32_t DeleteMsFile(const PortSettings* settings, int32_t kind, const char* path);
-    virtual int32_t RenameMsFile(const PortSettings* settings, int32_t kind, const char* oldPath,
-                                 const char* newPath);
+    virtual int32_t RenameMsFile(const PortSettings* settings, int32_t kind, const char* oldPath, const char* newPath);
     virtual int32_t QueryFlashSpace(const PortSettings* settings, int32_t kind, uint32_t* total, uint32_t* used,
                                     uint32_t* available);
     virtual int32_t QueryMsFileAttr(const PortSettings* settings, int32_t kind, const char* path, uint32_t* size,
@@ -60,8 +59,7 @@ public:
 
     // Calendar groups
     virtual int32_t GetCalIdRange(const PortSettings* settings, int32_t* first, int32_t* last);
-    virtual int32_t ReadCalGroup(const PortSettings* settings, int32_t id, char* name, uint32_t size,
-                                 uint32_t* colour);
+    virtual int32_t ReadCalGroup(const PortSettings* settings, int32_t id, char* name, uint32_t size, uint32_t* colour);
     virtual int32_t WriteCalGroup(const PortSettings* settings, int32_t id, const char* name, uint32_t colour,
                                   uint32_t reserved);
     virtual int32_t ReadCalGroupPath(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
@@ -74,8 +72,8 @@ public:
                                     uint32_t* length);
     virtual int32_t ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind, int32_t reserved,
                                     const char* name, uint8_t** data, uint32_t* length);
-    virtual int32_t GetMediaCenterId(const PortSettings* settings, int32_t category, int32_t kind,
-                                     const char* name, int32_t* id);
+    virtual int32_t GetMediaCenterId(const PortSettings* settings, int32_t category, int32_t kind, const char* name,
+                                     int32_t* id);
     virtual int32_t GetMediaCenterPath(const PortSettings* settings, int32_t category, int32_t id, int32_t* kind,
                                        char* name);
     virtual int32_t QueryMediaCenterType(const PortSettings* settings, uint32_t category);
@@ -85,8 +83,8 @@ public:
     virtual int32_t GetSIMCount(const PortSettings* settings, uint32_t* count);
     virtual int32_t GetSIMTextLength(const PortSettings* settings, uint32_t* length);
 
-    virtual int32_t DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs,
-                                       char* model, uint32_t modelSize, char* imei, uint32_t imeiSize);
+    virtual int32_t DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs, char* model,
+                                       uint32_t modelSize, char* imei, uint32_t imeiSize);
 
     // Java applications
     virtual int32_t JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size);
@@ -115,8 +113,8 @@ public:
     virtual int32_t SendRaw(const PortSettings* settings, const char* bytes, uint32_t length);
     virtual int32_t ReceiveResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
     virtual int32_t ReceivePlainResponse(const PortSettings* settings, AtResponse* response, int32_t timeoutMs);
-    virtual int32_t ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination,
-                               uint32_t total, int32_t timeoutMs);
+    virtual int32_t ReceiveRaw(const PortSettings* settings, AtResponse* response, char* destination, uint32_t total,
+                               int32_t timeoutMs);
     virtual int32_t ReceiveBlock(const PortSettings* settings, char** block, uint32_t* length, int32_t timeoutMs);
 
     // The SIM's operator, after every slot above so that none of them moves.

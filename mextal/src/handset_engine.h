@@ -125,8 +125,7 @@ public:
                                  AtCommandId errorLine, uint8_t** content);
     // A raw upload after its go-ahead, and the answer to it, which is received
     // with the long time-out.
-    int32_t SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length,
-                              AtResponse* response);
+    int32_t SendFamilyContent(const PortSettings* settings, const uint8_t* data, uint32_t length, AtResponse* response);
 
 private:
     CSerloxObj* FindPort(const PortSettings* settings);

@@ -98,11 +98,10 @@ int32_t JavaOps::JavaQueryTargetVer(const PortSettings* settings, char* buffer, 
     result = engine_.ReceiveAcceptedFinal(settings, AT_RSP_NACK);
     if (result != MEXTAL_OK) return result;
     char text[kVersionTextBytes];
-    int length = std::snprintf(text, sizeof text, "MIDP-%lu.%lu CLDC-%lu.%lu",
-                               static_cast<unsigned long>(version.numbers[0]),
-                               static_cast<unsigned long>(version.numbers[1]),
-                               static_cast<unsigned long>(version.numbers[2]),
-                               static_cast<unsigned long>(version.numbers[3]));
+    int length =
+        std::snprintf(text, sizeof text, "MIDP-%lu.%lu CLDC-%lu.%lu", static_cast<unsigned long>(version.numbers[0]),
+                      static_cast<unsigned long>(version.numbers[1]), static_cast<unsigned long>(version.numbers[2]),
+                      static_cast<unsigned long>(version.numbers[3]));
     mextal::CopyTerminated(std::string_view(text, static_cast<size_t>(length)), buffer, size);
     return MEXTAL_OK;
 }

@@ -152,8 +152,8 @@ int32_t MediaCentreOps::ReceiveItemContent(const PortSettings* settings, int32_t
     if (*data == nullptr) return MEXTAL_BAD_ARGUMENT;
     *length = static_cast<uint32_t>(announcedLength);
     AtResponse response{};
-    int32_t result = engine_.ReceiveRaw(settings, &response, reinterpret_cast<char*>(*data), total,
-                                        engine_.ResponseTimeoutMs());
+    int32_t result =
+        engine_.ReceiveRaw(settings, &response, reinterpret_cast<char*>(*data), total, engine_.ResponseTimeoutMs());
     if (response.id == AT_RSP_RAW_DATA && result != MEXTAL_OK) return result;
     if (response.id == AT_RSP_OK || response.id == AT_RSP_ERROR) return FinalAnswerCode(response.id);
     return ReceiveFinalAnswer(settings);
@@ -187,8 +187,8 @@ int32_t MediaCentreOps::GetMediaCenterId(const PortSettings* settings, int32_t c
 
 int32_t MediaCentreOps::GetMediaCenterPath(const PortSettings* settings, int32_t category, int32_t id, int32_t* kind,
                                            char* name) {
-    if (settings == nullptr || !IsCategory(category) || id == 0 || kind == nullptr || *kind != 0 ||
-        name == nullptr || !engine_.HasParser()) {
+    if (settings == nullptr || !IsCategory(category) || id == 0 || kind == nullptr || *kind != 0 || name == nullptr ||
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     // The caller's buffer has no size: nothing longer than the record's name

@@ -79,9 +79,7 @@ private:
     uint32_t bit_ = 0;
 };
 
-bool IsBelow(const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
+bool IsBelow(const std::string& a, const std::string& b) { return a.size() != b.size() ? a.size() < b.size() : a < b; }
 
 // The decimal digits of `digits` plus `add`, both without leading zeros.
 std::string AddSmall(std::string digits, uint32_t add) {
@@ -194,9 +192,9 @@ int32_t FormatMediaParameters(const AtRequest& request, char (&parameters)[kMedi
     } else if (request.id == AT_CMD_QKMCR) {
         auto fields = MediaRequestFields<MediaReadFields>(request);
         std::string_view name = FieldText(fields.name);
-        length = std::snprintf(parameters, sizeof parameters, "=%d,%u,%u,\"%.*s\"", fields.category,
-                               unsigned{fields.kind}, unsigned{fields.reserved}, static_cast<int>(name.size()),
-                               name.data());
+        length =
+            std::snprintf(parameters, sizeof parameters, "=%d,%u,%u,\"%.*s\"", fields.category, unsigned{fields.kind},
+                          unsigned{fields.reserved}, static_cast<int>(name.size()), name.data());
     } else if (request.id == AT_CMD_QKMCPI && form == kMediaNameToIdForm) {
         auto fields = MediaRequestFields<MediaIdFields>(request);
         std::string_view name = FieldText(fields.name);
@@ -215,8 +213,8 @@ int32_t ParseMediaListAnswer(std::string_view text, AtResponse* response) {
     response->id = AT_RSP_QKMCL;
     if (!TakeColon(text)) return PARSE_NO_COLON;
     MediaListFields fields{};
-    int32_t result = response->familyValue == kMediaQueryForm ? ParseQueryForm(text, fields)
-                                                              : ParseListForm(text, fields);
+    int32_t result =
+        response->familyValue == kMediaQueryForm ? ParseQueryForm(text, fields) : ParseListForm(text, fields);
     if (result == PARSE_OK) StoreMediaAnswer(*response, fields);
     return result;
 }
@@ -245,11 +243,10 @@ int32_t ParseMediaIdAnswer(std::string_view text, AtResponse* response) {
     if (form != kMediaNameToIdForm && form != kMediaIdToNameForm) return PARSE_NO_COLON;
     response->familyValue = form;
     MediaIdFields fields{};
-    bool complete = form == kMediaNameToIdForm
-                        ? reader.Number(fields.category) && reader.Byte(fields.kind) && reader.Quoted(fields.name) &&
-                              reader.Number(fields.id)
-                        : reader.Number(fields.category) && reader.Number(fields.id) && reader.Byte(fields.kind) &&
-                              reader.Quoted(fields.name);
+    bool complete = form == kMediaNameToIdForm ? reader.Number(fields.category) && reader.Byte(fields.kind) &&
+                                                     reader.Quoted(fields.name) && reader.Number(fields.id)
+                                               : reader.Number(fields.category) && reader.Number(fields.id) &&
+                                                     reader.Byte(fields.kind) && reader.Quoted(fields.name);
     if (!complete || !reader.AtEnd()) return PARSE_BAD_FIELDS;
     StoreMediaAnswer(*response, fields);
     return PARSE_OK;

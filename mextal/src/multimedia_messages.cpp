@@ -94,8 +94,8 @@ int32_t FormatMessageParameters(const AtRequest& request, char (&parameters)[kMe
     FamilyRequestFields fields = FamilyRequestFieldsOf(request);
     if (request.id == AT_CMD_CHKPL) {
         std::string_view code = mextal::TextOf(fields.text0, sizeof fields.text0);
-        int length = std::snprintf(parameters, sizeof parameters, "=\"%.*s\"", static_cast<int>(code.size()),
-                                   code.data());
+        int length =
+            std::snprintf(parameters, sizeof parameters, "=\"%.*s\"", static_cast<int>(code.size()), code.data());
         formatted = std::string_view(parameters, static_cast<size_t>(length));
         return PARSE_OK;
     }
@@ -151,8 +151,8 @@ int32_t MessageOps::MMSListMsgID(const PortSettings* settings, uint32_t folder, 
 }
 
 int32_t MessageOps::MMSRead(const PortSettings* settings, uint32_t id, uint8_t** data, uint32_t* length) {
-    if (settings == nullptr || id == 0 || data == nullptr || *data != nullptr || length == nullptr ||
-        *length != 0 || !engine_.HasParser()) {
+    if (settings == nullptr || id == 0 || data == nullptr || *data != nullptr || length == nullptr || *length != 0 ||
+        !engine_.HasParser()) {
         return MEXTAL_BAD_ARGUMENT;
     }
     AtResponse response{};

@@ -21,9 +21,7 @@ bool HoldsKeyword(std::string_view text, std::string_view keyword, size_t& end) 
     return true;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // The value of a labelled field: the text after its first colon, without
 // leading white space.
@@ -105,8 +103,7 @@ int32_t CAtResponseParser::ParseImeiLine(std::string_view line, AtResponse* resp
     std::string_view other = FieldValue(second);
     if (imei.empty() || other.empty()) return PARSE_BAD_FIELDS;
     CopyTerminated(imei, response->data, kImeiSecondFieldOffset);
-    CopyTerminated(other, response->data + kImeiSecondFieldOffset,
-                   sizeof response->data - kImeiSecondFieldOffset);
+    CopyTerminated(other, response->data + kImeiSecondFieldOffset, sizeof response->data - kImeiSecondFieldOffset);
     return PARSE_OK;
 }
 

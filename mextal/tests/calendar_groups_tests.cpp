@@ -66,31 +66,56 @@ TEST(CalendarGroups, RoundTripsSendTheirLinesAndHandOutResults) {
         std::function<void(const CalendarPhone&)> check;
     };
     const std::vector<Case> cases = {
-        {"Range", "AT$QKCGR=?\r", {Info("$QKCGR: (1-10)"), kOk}, [](CalendarPhone& p) { return p.Range(); },
+        {"Range",
+         "AT$QKCGR=?\r",
+         {Info("$QKCGR: (1-10)"), kOk},
+         [](CalendarPhone& p) { return p.Range(); },
          [](const CalendarPhone& p) {
              EXPECT_EQ(1, p.first);
              EXPECT_EQ(10, p.last);
          }},
-        {"ReadWithPath", kReadLine, {kWorkGroup, kOk}, [](CalendarPhone& p) { return p.ReadPath(); },
+        {"ReadWithPath",
+         kReadLine,
+         {kWorkGroup, kOk},
+         [](CalendarPhone& p) { return p.ReadPath(); },
          [](const CalendarPhone& p) {
              EXPECT_STREQ("Work", p.name);
              EXPECT_STREQ("/Sounds/Ring1.mid", p.path);
              EXPECT_EQ(16711680u, p.colour);
          }},
-        {"ReadCutToBuffer", kReadLine, {kWorkGroup, kOk}, [](CalendarPhone& p) { return p.Read(1, 3); },
+        {"ReadCutToBuffer",
+         kReadLine,
+         {kWorkGroup, kOk},
+         [](CalendarPhone& p) { return p.Read(1, 3); },
          [](const CalendarPhone& p) { EXPECT_STREQ("Wo", p.name); }},
-        {"ReadUnusedGroup", "AT$QKCGR=4\r", {Info("$QKCGR: 4,0,\"\",\"\""), kOk},
-         [](CalendarPhone& p) { return p.Read(4); }, [](const CalendarPhone& p) { EXPECT_STREQ("", p.name); }},
-        {"ReadNameNone", "AT$QKCGR=2\r", {Info("$QKCGR: 2,255,\"4e4f4e45\",\"\""), kOk},
-         [](CalendarPhone& p) { return p.Read(2); }, [](const CalendarPhone& p) { EXPECT_STREQ("NONE", p.name); }},
-        {"WriteKeepsTone", "AT$QKCGW=3,16777215,\"NONE\"\r", {kOk},
-         [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 3, "NONE", 16777215, 0); }, nullptr},
-        {"WriteLongestName", "AT$QKCGW=0,0,\"" + std::string(32, 'n') + "\"\r", {kOk},
+        {"ReadUnusedGroup",
+         "AT$QKCGR=4\r",
+         {Info("$QKCGR: 4,0,\"\",\"\""), kOk},
+         [](CalendarPhone& p) { return p.Read(4); },
+         [](const CalendarPhone& p) { EXPECT_STREQ("", p.name); }},
+        {"ReadNameNone",
+         "AT$QKCGR=2\r",
+         {Info("$QKCGR: 2,255,\"4e4f4e45\",\"\""), kOk},
+         [](CalendarPhone& p) { return p.Read(2); },
+         [](const CalendarPhone& p) { EXPECT_STREQ("NONE", p.name); }},
+        {"WriteKeepsTone",
+         "AT$QKCGW=3,16777215,\"NONE\"\r",
+         {kOk},
+         [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 3, "NONE", 16777215, 0); },
+         nullptr},
+        {"WriteLongestName",
+         "AT$QKCGW=0,0,\"" + std::string(32, 'n') + "\"\r",
+         {kOk},
          [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 0, std::string(32, 'n').c_str(), 0, 0); },
          nullptr},
-        {"WriteStandardTone", "AT$QKCGW=2,255,\"\",\"\"\r", {kOk},
-         [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 2, "", "", 255, 0, 0); }, nullptr},
-        {"WriteTone", "AT$QKCGW=1,1,\"a,b\",\"/Sounds/x.mid\"\r", {kOk},
+        {"WriteStandardTone",
+         "AT$QKCGW=2,255,\"\",\"\"\r",
+         {kOk},
+         [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 2, "", "", 255, 0, 0); },
+         nullptr},
+        {"WriteTone",
+         "AT$QKCGW=1,1,\"a,b\",\"/Sounds/x.mid\"\r",
+         {kOk},
          [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a,b", "/Sounds/x.mid", 1, 0, 0); },
          nullptr},
     };
@@ -111,9 +136,8 @@ TEST(CalendarGroups, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"ReadNullColour", [](CalendarPhone& p) { return p.api.ReadCalGroup(&p.settings, 1, p.name, 9, nullptr); }},
         {"ReadNullPath",
          [](CalendarPhone& p) { return p.api.ReadCalGroupPath(&p.settings, 1, p.name, 9, nullptr, 9, &p.colour); }},
-        {"WriteNameOf33", [](CalendarPhone& p) {
-             return p.api.WriteCalGroup(&p.settings, 1, std::string(33, 'n').c_str(), 0, 0);
-         }},
+        {"WriteNameOf33",
+         [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 1, std::string(33, 'n').c_str(), 0, 0); }},
         {"WriteColourOver", [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 1, "a", 16777216, 0); }},
         {"WriteReserved", [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 1, "a", 0, 1); }},
         {"WriteQuote", [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, 1, "a\"b", 0, 0); }},
@@ -121,7 +145,8 @@ TEST(CalendarGroups, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"WriteNegativeId", [](CalendarPhone& p) { return p.api.WriteCalGroup(&p.settings, -1, "a", 0, 0); }},
         {"PathWithCr", [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "x\r", 0, 0, 0); }},
         {"PathNull", [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", nullptr, 0, 0, 0); }},
-        {"PathOf261", [](CalendarPhone& p) {
+        {"PathOf261",
+         [](CalendarPhone& p) {
              return p.api.WriteCalGroupPath(&p.settings, 1, "a", std::string(261, 'p').c_str(), 0, 0, 0);
          }},
         {"PathReserved2", [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "", 0, 0, 1); }},
@@ -136,8 +161,10 @@ TEST(CalendarGroups, EveryFailureKindGivesItsCodeAndClearsOutputs) {
         {"Range", "AT$QKCGR=?\r", [](CalendarPhone& p) { return p.Range(); }, {{Info("$QKCGR: (1-10)")}}},
         {"Read", kReadLine, [](CalendarPhone& p) { return p.Read(); }, {{kWorkGroup}}},
         {"ReadPath", kReadLine, [](CalendarPhone& p) { return p.ReadPath(); }, {{kWorkGroup}}},
-        {"Write", "AT$QKCGW=1,0,\"a\",\"\"\r",
-         [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "", 0, 0, 0); }, {}},
+        {"Write",
+         "AT$QKCGW=1,0,\"a\",\"\"\r",
+         [](CalendarPhone& p) { return p.api.WriteCalGroupPath(&p.settings, 1, "a", "", 0, 0, 0); },
+         {}},
     };
     const std::vector<FamilyFailure> failures = {
         {"Error", {kError}, MEXTAL_HANDSET_ERROR, MEXTAL_HANDSET_ERROR},
@@ -184,8 +211,8 @@ TEST(CalendarGroupAnswers, ParserFillsRangeOrGroup) {
     const std::vector<Case> cases = {
         {"Range", "$QKCGR: ( 1 - 10 )\r\n", PARSE_OK, kCalendarRangeForm, 1, 10, "", ""},
         {"Group", kWorkGroup, PARSE_OK, kCalendarGroupForm, 1, 16711680, "Work", "/Sounds/Ring1.mid"},
-        {"LongestText", "$QKCGR: 1,2,\"" + Hex(std::string(1007, 'x')) + "\",\"\"", PARSE_OK, kCalendarGroupForm, 1,
-         2, std::string(1007, 'x'), ""},
+        {"LongestText", "$QKCGR: 1,2,\"" + Hex(std::string(1007, 'x')) + "\",\"\"", PARSE_OK, kCalendarGroupForm, 1, 2,
+         std::string(1007, 'x'), ""},
         {"TextTooLong", "$QKCGR: 1,2,\"" + Hex(std::string(1008, 'x')) + "\",\"\"", PARSE_BAD_FIELDS, 0, 0, 0, "", ""},
         {"ZeroByte", "$QKCGR: 1,2,\"410042\",\"\"", PARSE_BAD_FIELDS, 0, 0, 0, "", ""},
         {"OddDigits", "$QKCGR: 1,2,\"414\",\"\"", PARSE_BAD_FIELDS, 0, 0, 0, "", ""},

@@ -47,9 +47,8 @@ protected:
     }
     bool InAlbum(const std::string& name) {
         std::vector<std::string> pictures = phone_->Request("dsc-list");
-        return std::any_of(pictures.begin(), pictures.end(), [&](const std::string& line) {
-            return line.find("\"" + name + "\"") != std::string::npos;
-        });
+        return std::any_of(pictures.begin(), pictures.end(),
+                           [&](const std::string& line) { return line.find("\"" + name + "\"") != std::string::npos; });
     }
 
     uint8_t* data_ = nullptr;

@@ -87,12 +87,9 @@ TEST(PictureAnswers, CarryOneNumber) {
         uint32_t number;
     };
     const std::vector<Case> cases = {
-        {"$QKDSCDIR: 311", PARSE_OK, AT_RSP_QKDSCDIR, 311},
-        {"$QKDSCMV: 0", PARSE_OK, AT_RSP_QKDSCMV, 0},
-        {"$QKDSCRF: 20480", PARSE_OK, AT_RSP_QKDSCRF, 20480},
-        {"$QKDSCRF 20480", PARSE_NO_COLON, AT_RSP_QKDSCRF, 0},
-        {"$QKDSCRF: 1,2", PARSE_BAD_FIELDS, AT_RSP_QKDSCRF, 0},
-        {"$QKDSCMV: ", PARSE_BAD_FIELDS, AT_RSP_QKDSCMV, 0},
+        {"$QKDSCDIR: 311", PARSE_OK, AT_RSP_QKDSCDIR, 311},      {"$QKDSCMV: 0", PARSE_OK, AT_RSP_QKDSCMV, 0},
+        {"$QKDSCRF: 20480", PARSE_OK, AT_RSP_QKDSCRF, 20480},    {"$QKDSCRF 20480", PARSE_NO_COLON, AT_RSP_QKDSCRF, 0},
+        {"$QKDSCRF: 1,2", PARSE_BAD_FIELDS, AT_RSP_QKDSCRF, 0},  {"$QKDSCMV: ", PARSE_BAD_FIELDS, AT_RSP_QKDSCMV, 0},
         {"$QKDSCDIR: +5", PARSE_BAD_FIELDS, AT_RSP_QKDSCDIR, 0},
     };
     CAtResponseParser parser;
@@ -109,8 +106,8 @@ TEST(PictureAnswers, CarryOneNumber) {
 TEST(DSCListDir, FoldersOfTheAlbumAsText) {
     CameraPhone p;
     const std::string listing = "1,\"Album\"\r\n2,\"Camera\"";
-    p.port.On("AT$QKDSCDIR=\"\"\r", {Info("$QKDSCDIR: " + std::to_string(listing.size())), "1,\"Album\"\r\n",
-                                     "2,\"Camera\"\r\n", kOk});
+    p.port.On("AT$QKDSCDIR=\"\"\r",
+              {Info("$QKDSCDIR: " + std::to_string(listing.size())), "1,\"Album\"\r\n", "2,\"Camera\"\r\n", kOk});
     ASSERT_EQ(MEXTAL_OK, p.List());
     EXPECT_EQ(listing, std::string(p.text));
     EXPECT_EQ(listing.size() + 1, p.length);

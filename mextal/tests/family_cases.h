@@ -96,8 +96,7 @@ void ExpectEveryFailureClearsOutputs(const std::vector<FamilyOperation<Phone>>& 
 
 // Each call is refused as a bad argument before anything reaches the port.
 template <typename Phone>
-void ExpectBadArgumentsWriteNothing(
-    const std::vector<std::pair<const char*, std::function<int32_t(Phone&)>>>& cases) {
+void ExpectBadArgumentsWriteNothing(const std::vector<std::pair<const char*, std::function<int32_t(Phone&)>>>& cases) {
     for (const auto& [name, call] : cases) {
         Phone p;
         EXPECT_EQ(MEXTAL_BAD_ARGUMENT, call(p)) << name;

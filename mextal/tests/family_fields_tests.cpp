@@ -29,8 +29,8 @@ TEST(FamilyFields, NumbersOnARequestLineAreUnsignedDecimal) {
 
 TEST(FamilyFields, NumberFieldsAreStrictDecimal) {
     const std::vector<std::pair<std::string, bool>> cases = {
-        {"0", true},  {" 17 ", true}, {"4294967295", true}, {"4294967296", false}, {"99999999999999999999", false},
-        {"", false},  {"  ", false},  {"-1", false},        {"+1", false},         {"1a", false},
+        {"0", true},    {" 17 ", true},   {"4294967295", true}, {"4294967296", false}, {"99999999999999999999", false},
+        {"", false},    {"  ", false},    {"-1", false},        {"+1", false},         {"1a", false},
         {"1 2", false}, {"\"1\"", false},
     };
     for (const auto& [field, valid] : cases) {

@@ -27,9 +27,7 @@ protected:
         api_.RegisterUI(kWindow);
     }
 
-    void TearDown() override {
-        ClosePort();
-    }
+    void TearDown() override { ClosePort(); }
 
     // Runs `operation` while the test plays the handset: the simulator in raw
     // mode takes each line and the test sends the scripted answer to it.

@@ -52,19 +52,19 @@ TEST(PrepareRequestText, RefusesWhatALineCannotCarry) {
     auto invalid = mextal::test::InvalidLocalName();
     if (!invalid) GTEST_SKIP() << "every byte sequence is valid in this code page";
     char field[16];
-    EXPECT_FALSE(PrepareRequestText(invalid->c_str(), mextal::kMostRequestTextBytes, EmptyText::Refused, field,
-                                    sizeof field));
+    EXPECT_FALSE(
+        PrepareRequestText(invalid->c_str(), mextal::kMostRequestTextBytes, EmptyText::Refused, field, sizeof field));
 }
 
 TEST(PrepareRequestText, ConvertsToUtf8BeforeMeasuring) {
     auto sample = mextal::test::UseLatinCodePage();
     if (!sample) GTEST_SKIP() << "no local code page with accented letters";
     char field[32] = {};
-    ASSERT_TRUE(PrepareRequestText(sample->local.c_str(), sample->utf8.size(), EmptyText::Refused, field,
-                                   sizeof field));
+    ASSERT_TRUE(
+        PrepareRequestText(sample->local.c_str(), sample->utf8.size(), EmptyText::Refused, field, sizeof field));
     EXPECT_EQ(sample->utf8, std::string(field));
-    EXPECT_FALSE(PrepareRequestText(sample->local.c_str(), sample->utf8.size() - 1, EmptyText::Refused, field,
-                                    sizeof field));
+    EXPECT_FALSE(
+        PrepareRequestText(sample->local.c_str(), sample->utf8.size() - 1, EmptyText::Refused, field, sizeof field));
     mextal::test::UseDefaultCodePage();
 }
 

@@ -56,7 +56,7 @@ protected:
     }
     int32_t Write(int32_t kind, const std::string& path, const std::string& content) {
         return api_.WriteMsFile(&settings_, kind, path.c_str(), reinterpret_cast<const uint8_t*>(content.data()),
-                           static_cast<uint32_t>(content.size()), 0);
+                                static_cast<uint32_t>(content.size()), 0);
     }
     std::string Data() const { return std::string(reinterpret_cast<const char*>(data_), length_); }
     std::string Stored(int32_t kind, const std::string& path) {
@@ -100,9 +100,9 @@ TEST_F(FileSystemSimulatorTest, WrittenAndAppendedBytesAreStoredAndReadBack) {
     EXPECT_EQ(content, Stored(0, "/Documents/Big.bin"));
     EXPECT_EQ(5000u, ProgressBytes(MEXTAL_MSG_SENT_PIECE));
     const std::string tail = "\r\n\x11\x13}end";
-    ASSERT_EQ(MEXTAL_OK, api_.AppendMsFile(&settings_, 0, "/Documents/Big.bin",
-                                      reinterpret_cast<const uint8_t*>(tail.data()),
-                                      static_cast<uint32_t>(tail.size()), 0));
+    ASSERT_EQ(MEXTAL_OK,
+              api_.AppendMsFile(&settings_, 0, "/Documents/Big.bin", reinterpret_cast<const uint8_t*>(tail.data()),
+                                static_cast<uint32_t>(tail.size()), 0));
     ASSERT_EQ(MEXTAL_OK, Read(0, "/Documents/Big.bin"));
     EXPECT_EQ(content + tail, Data());
     ASSERT_EQ(MEXTAL_OK, Write(1, "/Backup/empty", ""));
@@ -125,8 +125,8 @@ TEST_F(FileSystemSimulatorTest, ListsDirectoriesOfEveryArea) {
     StartPhone();
     const std::string time = std::to_string(kDefaultTime);
     ASSERT_EQ(MEXTAL_OK, List(0, "/"));
-    const std::string root = "16,0," + time + ",\"Documents\"\r\n16,0," + time + ",\"Pictures\"\r\n16,0," + time +
-                             ",\"Sounds\"";
+    const std::string root =
+        "16,0," + time + ",\"Documents\"\r\n16,0," + time + ",\"Pictures\"\r\n16,0," + time + ",\"Sounds\"";
     EXPECT_EQ(root, std::string(text_));
     EXPECT_EQ(root.size() + 1, length_);
     ASSERT_EQ(MEXTAL_OK, List(1, "/Backup"));
@@ -191,8 +191,7 @@ TEST_F(FileSystemSimulatorTest, MissingMemoryCardFailsEveryOperation) {
     const std::vector<std::pair<const char*, std::function<int32_t()>>> calls = {
         {"read", [&] { return Read(1, "/Music/Song.mp3"); }},
         {"write", [&] { return Write(1, "/x", "x"); }},
-        {"append",
-         [&] { return api_.AppendMsFile(&settings_, 1, "/x", reinterpret_cast<const uint8_t*>("x"), 1, 0); }},
+        {"append", [&] { return api_.AppendMsFile(&settings_, 1, "/x", reinterpret_cast<const uint8_t*>("x"), 1, 0); }},
         {"delete", [&] { return api_.DeleteMsFile(&settings_, 1, "/x"); }},
         {"rename", [&] { return api_.RenameMsFile(&settings_, 1, "/x", "/y"); }},
         {"space", [&] { return api_.QueryFlashSpace(&settings_, 1, &a, &b, &c); }},

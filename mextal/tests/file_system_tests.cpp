@@ -172,11 +172,16 @@ TEST(ReadMsFile, RefusedArgumentsSendNothing) {
         bool dataSet;
     };
     const std::vector<Case> cases = {
-        {"kind 2", 2, "/a", 0, false},         {"kind 255", 255, "/a", 0, false},
-        {"kind -1", -1, "/a", 0, false},       {"reserved 1", 0, "/a", 1, false},
-        {"data set", 0, "/a", 0, true},        {"null path", 0, nullptr, 0, false},
-        {"empty path", 0, "", 0, false},       {"quote", 0, "/a\"b", 0, false},
-        {"CR", 0, "/a\rb", 0, false},          {"LF", 0, "/a\nb", 0, false},
+        {"kind 2", 2, "/a", 0, false},
+        {"kind 255", 255, "/a", 0, false},
+        {"kind -1", -1, "/a", 0, false},
+        {"reserved 1", 0, "/a", 1, false},
+        {"data set", 0, "/a", 0, true},
+        {"null path", 0, nullptr, 0, false},
+        {"empty path", 0, "", 0, false},
+        {"quote", 0, "/a\"b", 0, false},
+        {"CR", 0, "/a\rb", 0, false},
+        {"LF", 0, "/a\nb", 0, false},
         {"261 bytes", 0, longPath.c_str(), 0, false},
     };
     for (const Case& c : cases) {
@@ -211,15 +216,15 @@ TEST(ReadMsFile, EveryFailureKindHandsOutNothing) {
         {"silence", {}, LINK_TIMEOUT},
         {"beyond 16 MiB", {Info("$FSRF: 0,16777217")}, MEXTAL_UNEXPECTED_ANSWER},
         {"largest length", {Info("$FSRF: 0,4294967295")}, MEXTAL_UNEXPECTED_ANSWER},
-        {"one byte short", {Info("$FSRF: 0,21"), "Buy milk\r\n", "Call Anna\r", "\r\n\r\nOK\r\n"},
+        {"one byte short",
+         {Info("$FSRF: 0,21"), "Buy milk\r\n", "Call Anna\r", "\r\n\r\nOK\r\n"},
          MEXTAL_UNEXPECTED_ANSWER},
         {"content broken off", {Info("$FSRF: 0,21"), "Buy milk\r\n"}, MEXTAL_FINAL_ANSWER_FAILED},
         {"no final line", {Info("$FSRF: 0,21"), kNotes + "\r\n"}, MEXTAL_FINAL_ANSWER_FAILED},
         {"final ERROR", {Info("$FSRF: 0,21"), kNotes + "\r\n", kError}, MEXTAL_HANDSET_ERROR},
         {"final error line glued", {Info("$FSRF: 0,21"), kNotes + "\r\n\r\n$FSERROR: 5\r\n"}, -5},
         {"final line garbled", {Info("$FSRF: 0,21"), kNotes + "\r\n", "\r\nzzz\r\n"}, MEXTAL_FINAL_ANSWER_FAILED},
-        {"final other keyword", {Info("$FSRF: 0,21"), kNotes + "\r\n", Info("$FSRF: 0,21")},
-         MEXTAL_UNEXPECTED_ANSWER},
+        {"final other keyword", {Info("$FSRF: 0,21"), kNotes + "\r\n", Info("$FSRF: 0,21")}, MEXTAL_UNEXPECTED_ANSWER},
     };
     for (const Case& c : cases) {
         FilePhone p;
@@ -253,9 +258,9 @@ TEST(WriteMsFile, SendsCountCrcAndContentInPiecesAndWaitsLongForAnswer) {
     const std::string line = "AT$FSWF=0,\"/a.bin\",0,5000," + std::to_string(crc) + "\r";
     p.port.On(line, {kOk, kOk});
     ASSERT_EQ(MEXTAL_OK, p.Write(content));
-    EXPECT_EQ((Strings{"AT\r", "ATE0\r", line, content.substr(0, 2048), content.substr(2048, 2048),
-                       content.substr(4096)}),
-              p.port.written);
+    EXPECT_EQ(
+        (Strings{"AT\r", "ATE0\r", line, content.substr(0, 2048), content.substr(2048, 2048), content.substr(4096)}),
+        p.port.written);
     EXPECT_EQ((std::vector<ProgressMessage>{{kWindow, MEXTAL_MSG_SENT_PIECE, 2048},
                                             {kWindow, MEXTAL_MSG_SENT_PIECE, 2048},
                                             {kWindow, MEXTAL_MSG_SENT_PIECE, 904}}),
@@ -283,8 +288,8 @@ TEST(AppendMsFile, SendsModeOne) {
     const std::string line = "AT$FSWF=1,\"/Backup/log\",1,9,3421780262\r";
     p.port.On(line, {kOk, kOk});
     const std::string digits = "123456789";
-    EXPECT_EQ(MEXTAL_OK, p.api.AppendMsFile(&p.settings, 1, "/Backup/log",
-                                            reinterpret_cast<const uint8_t*>(digits.data()), 9, 0));
+    EXPECT_EQ(MEXTAL_OK,
+              p.api.AppendMsFile(&p.settings, 1, "/Backup/log", reinterpret_cast<const uint8_t*>(digits.data()), 9, 0));
     EXPECT_EQ(digits, p.port.written.back());
 }
 
@@ -360,11 +365,21 @@ TEST(FileSystemChanges, AnswersThatDoNotFitFail) {
     const std::vector<Failure> failures = {
         {"error line", [](const ChangeCase&) { return Strings{Info("$FSERROR: 4")}; }, -4},
         {"ERROR", [](const ChangeCase&) { return Strings{kError}; }, MEXTAL_HANDSET_ERROR},
-        {"other sub-command", [](const ChangeCase&) { return Strings{Info("$FSMISC: 6,0,1,1,0"), kOk}; },
+        {"other sub-command",
+         [](const ChangeCase&) {
+             return Strings{Info("$FSMISC: 6,0,1,1,0"), kOk};
+         },
          MEXTAL_UNEXPECTED_ANSWER},
-        {"other kind", [](const ChangeCase& c) { return Strings{Info(c.answer + "9"), kOk}; },
+        {"other kind",
+         [](const ChangeCase& c) {
+             return Strings{Info(c.answer + "9"), kOk};
+         },
          MEXTAL_UNEXPECTED_ANSWER},
-        {"final ERROR", [](const ChangeCase& c) { return Strings{Info(c.answer), kError}; }, MEXTAL_HANDSET_ERROR},
+        {"final ERROR",
+         [](const ChangeCase& c) {
+             return Strings{Info(c.answer), kError};
+         },
+         MEXTAL_HANDSET_ERROR},
         {"final lost", [](const ChangeCase& c) { return Strings{Info(c.answer)}; }, MEXTAL_FINAL_ANSWER_FAILED},
         {"silence", [](const ChangeCase&) { return Strings{}; }, LINK_TIMEOUT},
     };

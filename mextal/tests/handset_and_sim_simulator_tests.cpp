@@ -54,8 +54,6 @@ protected:
         }
         return false;
     }
-
-
 };
 
 TEST_F(SimSimulatorTest, PhonebookFiguresInEveryAnswerForm) {

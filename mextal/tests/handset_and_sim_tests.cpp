@@ -148,7 +148,8 @@ TEST(HandsetAndSim, PhonebookFiguresComeFromEitherForm) {
         ASSERT_EQ(MEXTAL_OK, p.TextLength()) << form;
         EXPECT_EQ(250u, p.count);
         EXPECT_EQ(16u, p.textLength);
-        EXPECT_EQ((Strings{"AT\r", "ATE0\r", kGetResponseLine}), Strings(p.port.written.begin(), p.port.written.begin() + 3));
+        EXPECT_EQ((Strings{"AT\r", "ATE0\r", kGetResponseLine}),
+                  Strings(p.port.written.begin(), p.port.written.begin() + 3));
     }
 }
 

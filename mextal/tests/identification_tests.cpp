@@ -181,8 +181,8 @@ TEST(DetectHandSetModel, StopsAtFirstFailureKeepingWhatWasRead) {
     HandsetHarness refusing;
     ScriptPhone(refusing);
     refusing.port.On("AT+CGMM\r", {kError});
-    EXPECT_EQ(MEXTAL_HANDSET_ERROR, refusing.api.DetectHandSetModel(&refusing.settings, 1, 2000, model, sizeof model,
-                                                                    imei, sizeof imei));
+    EXPECT_EQ(MEXTAL_HANDSET_ERROR,
+              refusing.api.DetectHandSetModel(&refusing.settings, 1, 2000, model, sizeof model, imei, sizeof imei));
     EXPECT_EQ(0u, refusing.port.CountWritten("AT+CGSN\r"));
 }
 

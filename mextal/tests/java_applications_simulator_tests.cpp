@@ -19,8 +19,8 @@ const std::string kDefaultListing =
 
 std::string Descriptor(const std::string& name, const std::string& version, size_t jarSize,
                        const std::string& more = "MIDlet-Vendor: Example Games\r\n") {
-    return "MIDlet-Name: " + name + "\r\nMIDlet-Version: " + version + "\r\nMIDlet-Jar-Size: " +
-           std::to_string(jarSize) + "\r\n" + more;
+    return "MIDlet-Name: " + name + "\r\nMIDlet-Version: " + version +
+           "\r\nMIDlet-Jar-Size: " + std::to_string(jarSize) + "\r\n" + more;
 }
 
 class JavaSimulatorTest : public FamilySimulatorTest {
@@ -65,16 +65,17 @@ TEST_F(JavaSimulatorTest, CheckedSuiteInstallsListsAndDeletes) {
     std::string descriptor = Descriptor("Chess", "1.0", 3000);
     ASSERT_EQ(MEXTAL_OK, Check(descriptor));
     ASSERT_EQ(MEXTAL_OK, Install(std::string(3000, 'c')));
-    const std::vector<std::pair<uint32_t, uint32_t>> sent = {{MEXTAL_MSG_SENT_PIECE, static_cast<uint32_t>(descriptor.size())},
-                                                             {MEXTAL_MSG_SENT_PIECE, 2048},
-                                                             {MEXTAL_MSG_SENT_PIECE, 952}};
+    const std::vector<std::pair<uint32_t, uint32_t>> sent = {
+        {MEXTAL_MSG_SENT_PIECE, static_cast<uint32_t>(descriptor.size())},
+        {MEXTAL_MSG_SENT_PIECE, 2048},
+        {MEXTAL_MSG_SENT_PIECE, 952}};
     EXPECT_EQ(sent, progress_);
     ASSERT_EQ(MEXTAL_OK, List());
     EXPECT_EQ("3000,\"Chess\",\"Example Games\",\"1.0\"\r\n" + kDefaultListing, Listed());
     EXPECT_EQ(MEXTAL_OK, api_.JavaDelete(&settings_, "Chess", 0));
     EXPECT_EQ(-5, api_.JavaDelete(&settings_, "Chess", 0));
-    EXPECT_EQ(std::vector<std::string>({"48213,\"Sudoku\",\"Example Games\",\"1.0.2\"",
-                                        "102400,\"Weather\",\"Example Labs\",\"2.1\""}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {"48213,\"Sudoku\",\"Example Games\",\"1.0.2\"", "102400,\"Weather\",\"Example Labs\",\"2.1\""}),
               phone_->Request("java-list"));
 }
 

@@ -61,9 +61,13 @@ const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
         {"Version", "AT$TCKR=1\r", [](JavaPhone& p) { return p.Version(); }, {{Info("INFO: 2,0,1,1")}}},
         {"List", "AT$TCKR=2\r", [](JavaPhone& p) { return p.List(); }, {{Info("LIST: 3"), "a,b\r\n"}}},
-        {"Check", UploadLine(1, kDescriptor), [](JavaPhone& p) { return p.Check(); },
+        {"Check",
+         UploadLine(1, kDescriptor),
+         [](JavaPhone& p) { return p.Check(); },
          {{Info("$TCK: 1,41")}, {Info("$TCK: 1,41"), kAck}}},
-        {"Install", UploadLine(2, "pkg"), [](JavaPhone& p) { return p.Install("pkg"); },
+        {"Install",
+         UploadLine(2, "pkg"),
+         [](JavaPhone& p) { return p.Install("pkg"); },
          {{Info("$TCK: 2,3")}, {Info("$TCK: 2,3"), kAck}}},
         {"Delete", "AT$TCKS=3,\"Chess\"\r", [](JavaPhone& p) { return p.Delete(); }, {{kAck}}},
     };
@@ -71,34 +75,63 @@ const std::vector<Operation>& Operations() {
 }
 
 TEST(JavaApplications, RoundTripsSendTheirLinesAndHandOutResults) {
-    const std::string listing = "48213,\"Sudoku\",\"Example Games\",\"1.0.2\"\r\n102400,\"Weather\",\"Example Labs\",\"2.1\"";
+    const std::string listing =
+        "48213,\"Sudoku\",\"Example Games\",\"1.0.2\"\r\n102400,\"Weather\",\"Example Labs\",\"2.1\"";
     const std::vector<FamilyRoundTrip<JavaPhone>> cases = {
-        {"Version", "AT$TCKR=1\r", {Info("INFO: 2,0,1,1"), kOk}, [](JavaPhone& p) { return p.Version(); },
-         {10000, 10000}, [](const JavaPhone& p) { EXPECT_STREQ("MIDP-2.0 CLDC-1.1", p.version); }},
-        {"VersionCut", "AT$TCKR=1\r", {Info("INFO: 2,0,1,1"), kOk}, [](JavaPhone& p) { return p.Version(5); },
-         {10000, 10000}, [](const JavaPhone& p) { EXPECT_STREQ("MIDP", p.version); }},
-        {"VersionLargestParts", "AT$TCKR=1\r", {Info("INFO: 255,255,255,255"), kOk},
-         [](JavaPhone& p) { return p.Version(26); }, {10000, 10000},
+        {"Version",
+         "AT$TCKR=1\r",
+         {Info("INFO: 2,0,1,1"), kOk},
+         [](JavaPhone& p) { return p.Version(); },
+         {10000, 10000},
+         [](const JavaPhone& p) { EXPECT_STREQ("MIDP-2.0 CLDC-1.1", p.version); }},
+        {"VersionCut",
+         "AT$TCKR=1\r",
+         {Info("INFO: 2,0,1,1"), kOk},
+         [](JavaPhone& p) { return p.Version(5); },
+         {10000, 10000},
+         [](const JavaPhone& p) { EXPECT_STREQ("MIDP", p.version); }},
+        {"VersionLargestParts",
+         "AT$TCKR=1\r",
+         {Info("INFO: 255,255,255,255"), kOk},
+         [](JavaPhone& p) { return p.Version(26); },
+         {10000, 10000},
          [](const JavaPhone& p) { EXPECT_STREQ("MIDP-255.255 CLDC-255.255", p.version); }},
-        {"List", "AT$TCKR=2\r", {Info("LIST: " + std::to_string(listing.size())), listing + "\r\n", kOk},
-         [](JavaPhone& p) { return p.List(); }, {10000, 10000, 10000},
+        {"List",
+         "AT$TCKR=2\r",
+         {Info("LIST: " + std::to_string(listing.size())), listing + "\r\n", kOk},
+         [](JavaPhone& p) { return p.List(); },
+         {10000, 10000, 10000},
          [listing](const JavaPhone& p) {
              EXPECT_EQ(listing, p.text);
              EXPECT_EQ(listing.size() + 1, p.length);
          }},
-        {"ListEmptyFinalGlued", "AT$TCKR=2\r", {Info("LIST: 0"), "\r\n\r\nOK\r\n"}, [](JavaPhone& p) { return p.List(); },
-         {10000, 10000}, [](const JavaPhone& p) {
+        {"ListEmptyFinalGlued",
+         "AT$TCKR=2\r",
+         {Info("LIST: 0"), "\r\n\r\nOK\r\n"},
+         [](JavaPhone& p) { return p.List(); },
+         {10000, 10000},
+         [](const JavaPhone& p) {
              EXPECT_STREQ("", p.text);
              EXPECT_EQ(1u, p.length);
          }},
-        {"CheckWaitsLongAfterData", UploadLine(1, kDescriptor), {Info("$TCK: 1,41"), kAck, kOk},
-         [](JavaPhone& p) { return p.Check(); }, {10000, 60000, 10000},
+        {"CheckWaitsLongAfterData",
+         UploadLine(1, kDescriptor),
+         {Info("$TCK: 1,41"), kAck, kOk},
+         [](JavaPhone& p) { return p.Check(); },
+         {10000, 60000, 10000},
          [](const JavaPhone& p) { EXPECT_EQ(kDescriptor, p.port.written.back()); }},
-        {"Install", "AT$TCKS=2,9,3421780262\r", {Info("$TCK: 2,9"), kAck, kOk},
-         [](JavaPhone& p) { return p.Install("123456789"); }, {10000, 60000, 10000},
+        {"Install",
+         "AT$TCKS=2,9,3421780262\r",
+         {Info("$TCK: 2,9"), kAck, kOk},
+         [](JavaPhone& p) { return p.Install("123456789"); },
+         {10000, 60000, 10000},
          [](const JavaPhone& p) { EXPECT_EQ("123456789", p.port.written.back()); }},
-        {"Delete", "AT$TCKS=3,\"Chess, the game\"\r", {kAck, kOk},
-         [](JavaPhone& p) { return p.Delete("Chess, the game"); }, {10000, 10000}, nullptr},
+        {"Delete",
+         "AT$TCKS=3,\"Chess, the game\"\r",
+         {kAck, kOk},
+         [](JavaPhone& p) { return p.Delete("Chess, the game"); },
+         {10000, 10000},
+         nullptr},
     };
     ExpectRoundTrips(cases);
 }
@@ -109,7 +142,8 @@ TEST(JavaApplications, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"VersionEmptyBuffer", [](JavaPhone& p) { return p.Version(0); }},
         {"VersionNullBuffer", [](JavaPhone& p) { return p.api.JavaQueryTargetVer(&p.settings, nullptr, 8); }},
         {"ListHeldText", [&](JavaPhone& p) { return p.api.JavaList(&p.settings, &heldText, &p.length); }},
-        {"ListHeldLength", [](JavaPhone& p) {
+        {"ListHeldLength",
+         [](JavaPhone& p) {
              p.length = 1;
              return p.List();
          }},
@@ -117,9 +151,8 @@ TEST(JavaApplications, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"CheckOver64KiB", [](JavaPhone& p) { return p.api.JavaPrecheck(&p.settings, "d", 65537); }},
         {"CheckNull", [](JavaPhone& p) { return p.api.JavaPrecheck(&p.settings, nullptr, 1); }},
         {"InstallEmpty", [](JavaPhone& p) { return p.Install(""); }},
-        {"InstallOver16MiB", [](JavaPhone& p) {
-             return p.api.JavaInstall(&p.settings, reinterpret_cast<const uint8_t*>("j"), 16777217);
-         }},
+        {"InstallOver16MiB",
+         [](JavaPhone& p) { return p.api.JavaInstall(&p.settings, reinterpret_cast<const uint8_t*>("j"), 16777217); }},
         {"DeleteEmptyName", [](JavaPhone& p) { return p.Delete(""); }},
         {"DeleteQuote", [](JavaPhone& p) { return p.Delete("a\"b"); }},
         {"DeleteLf", [](JavaPhone& p) { return p.Delete("a\n"); }},

@@ -36,20 +36,30 @@ struct MediaPhone : HandsetHarness {
     }
     static std::string Line(Op op, const std::string& itemName = "a b.mid") {
         switch (op) {
-            case Op::List: return "AT$QKMCL=3,\"" + itemName + "\"\r";
-            case Op::Read: return "AT$QKMCR=2,255,0,\"" + itemName + "\"\r";
-            case Op::Id: return "AT$QKMCPI=0,2,255,\"" + itemName + "\"\r";
-            case Op::Path: return "AT$QKMCPI=1,2,42\r";
-            default: return "AT$QKMCL=?\r";
+            case Op::List:
+                return "AT$QKMCL=3,\"" + itemName + "\"\r";
+            case Op::Read:
+                return "AT$QKMCR=2,255,0,\"" + itemName + "\"\r";
+            case Op::Id:
+                return "AT$QKMCPI=0,2,255,\"" + itemName + "\"\r";
+            case Op::Path:
+                return "AT$QKMCPI=1,2,42\r";
+            default:
+                return "AT$QKMCL=?\r";
         }
     }
     int32_t Run(Op op, const char* itemName = "a b.mid", char* buffer = nullptr) {
         switch (op) {
-            case Op::List: return api.ListMediaCenter(&settings, 3, itemName, &text, &length);
-            case Op::Read: return api.ReadMediaCenter(&settings, 2, 255, 0, itemName, &data, &length);
-            case Op::Id: return api.GetMediaCenterId(&settings, 2, 255, itemName, &id);
-            case Op::Path: return api.GetMediaCenterPath(&settings, 2, 42, &kind, buffer ? buffer : name);
-            default: return api.QueryMediaCenterType(&settings, 3);
+            case Op::List:
+                return api.ListMediaCenter(&settings, 3, itemName, &text, &length);
+            case Op::Read:
+                return api.ReadMediaCenter(&settings, 2, 255, 0, itemName, &data, &length);
+            case Op::Id:
+                return api.GetMediaCenterId(&settings, 2, 255, itemName, &id);
+            case Op::Path:
+                return api.GetMediaCenterPath(&settings, 2, 42, &kind, buffer ? buffer : name);
+            default:
+                return api.QueryMediaCenterType(&settings, 3);
         }
     }
     int32_t Answer(Op op, Strings answer) {
@@ -91,17 +101,18 @@ TEST_F(MediaCentre, ReadTakesContentAndTwoMoreBytesAndReportsEachChunk) {
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 131) & 0x7F);
     const std::string wire = big + "\r\n";
     Strings bigAnswer{Announce(std::to_string(big.size()))};
-    for (size_t at = 0; at < wire.size(); at += kReceiveBufferBytes) bigAnswer.push_back(wire.substr(at, kReceiveBufferBytes));
+    for (size_t at = 0; at < wire.size(); at += kReceiveBufferBytes)
+        bigAnswer.push_back(wire.substr(at, kReceiveBufferBytes));
     bigAnswer.push_back(kOk);
     struct Case {
         std::string content;
         Strings answer;
         size_t chunks;
     };
-    for (const Case& c : {Case{"abc", {Announce("3"), "abc\r\n", kOk}, 1},
-                          Case{"", {Announce("0"), "\r\n\r\nOK\r\n"}, 1},  // the final answer glued
-                          Case{"ab\r\ncd", {Announce("6"), "ab\r\n", "cd\r\n", kOk}, 2},
-                          Case{big, bigAnswer, bigAnswer.size() - 2}}) {
+    for (const Case& c :
+         {Case{"abc", {Announce("3"), "abc\r\n", kOk}, 1},
+          Case{"", {Announce("0"), "\r\n\r\nOK\r\n"}, 1},  // the final answer glued
+          Case{"ab\r\ncd", {Announce("6"), "ab\r\n", "cd\r\n", kOk}, 2}, Case{big, bigAnswer, bigAnswer.size() - 2}}) {
         MediaPhone p;
         p.api.RegisterUI(reinterpret_cast<HandsetWindow>(0x10));
         ASSERT_EQ(MEXTAL_OK, p.Answer(Op::Read, c.answer)) << c.content.size();
@@ -161,8 +172,14 @@ TEST_F(MediaCentre, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         [](MediaPhone& p) { return p.api.ListMediaCenter(&p.settings, -1, "a", &p.text, &p.length); },
         [](MediaPhone& p) { return p.api.ListMediaCenter(&p.settings, 10, "a", &p.text, &p.length); },
         [](MediaPhone& p) { return p.Run(Op::List, nullptr); },
-        [](MediaPhone& p) { char* given = &placedText; return p.api.ListMediaCenter(&p.settings, 3, "a", &given, &p.length); },
-        [](MediaPhone& p) { p.length = 1; return p.Run(Op::List); },
+        [](MediaPhone& p) {
+            char* given = &placedText;
+            return p.api.ListMediaCenter(&p.settings, 3, "a", &given, &p.length);
+        },
+        [](MediaPhone& p) {
+            p.length = 1;
+            return p.Run(Op::List);
+        },
         [](MediaPhone& p) { return p.Run(Op::List, "a\",\"b"); },
         [&](MediaPhone& p) { return p.Run(Op::List, tooLongForList.c_str()); },
         [](MediaPhone& p) { return p.api.ReadMediaCenter(&p.settings, 2, 254, 0, "a", &p.data, &p.length); },
@@ -175,11 +192,17 @@ TEST_F(MediaCentre, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         [](MediaPhone& p) { return p.Run(Op::Read, "a\rAT+CFUN=0"); },
         [](MediaPhone& p) { return p.api.GetMediaCenterId(&p.settings, 2, 10, "a", &p.id); },
         [](MediaPhone& p) { return p.api.GetMediaCenterId(&p.settings, 2, -1, "a", &p.id); },
-        [](MediaPhone& p) { p.id = 5; return p.Run(Op::Id); },
+        [](MediaPhone& p) {
+            p.id = 5;
+            return p.Run(Op::Id);
+        },
         [](MediaPhone& p) { return p.Run(Op::Id, "a\nb"); },
         [&](MediaPhone& p) { return p.Run(Op::Id, tooLongForId.c_str()); },
         [](MediaPhone& p) { return p.api.GetMediaCenterPath(&p.settings, 2, 0, &p.kind, p.name); },
-        [](MediaPhone& p) { p.kind = 1; return p.Run(Op::Path); },
+        [](MediaPhone& p) {
+            p.kind = 1;
+            return p.Run(Op::Path);
+        },
         [](MediaPhone& p) { return p.api.GetMediaCenterPath(&p.settings, 2, 42, &p.kind, nullptr); },
         [](MediaPhone& p) { return p.api.QueryMediaCenterType(&p.settings, 10); },
     };
@@ -220,7 +243,9 @@ TEST_F(MediaCentre, FailuresGiveTheirCodeAndHandOutNothing) {
         {"ListingRefused", Op::List, {listed, kOk, "a.mid\r\n", kError}, MEXTAL_HANDSET_ERROR},
         {"ListingUnfinished", Op::List, {listed, kOk, "a.mid\r\n"}, LINK_TIMEOUT},
         {"ListingNeverEnds", Op::List, endlessListing, MEXTAL_UNEXPECTED_ANSWER},
-        {"ListingNotLocal", Op::List, {listed, kOk, std::string(kUtf8WithoutLocalForm) + "\r\n", kOk},
+        {"ListingNotLocal",
+         Op::List,
+         {listed, kOk, std::string(kUtf8WithoutLocalForm) + "\r\n", kOk},
          MEXTAL_UNEXPECTED_ANSWER},
         {"ReadRefused", Op::Read, {kError}, MEXTAL_HANDSET_ERROR},
         {"ReadOtherName", Op::Read, {Announce("3", "other"), "abc\r\n", kOk}, MEXTAL_UNEXPECTED_ANSWER},
@@ -240,9 +265,13 @@ TEST_F(MediaCentre, FailuresGiveTheirCodeAndHandOutNothing) {
         {"PathRefused", Op::Path, {kError}, MEXTAL_HANDSET_ERROR},
         {"PathOtherId", Op::Path, {Info("$QKMCPI: 1,2,43,7,\"x\""), kOk}, MEXTAL_UNEXPECTED_ANSWER},
         {"PathOtherForm", Op::Path, {named, kOk}, MEXTAL_UNEXPECTED_ANSWER},
-        {"PathNameTooLong", Op::Path, {Info("$QKMCPI: 1,2,42,7,\"" + std::string(kMediaIdNameBytes, 'n') + "\"")},
+        {"PathNameTooLong",
+         Op::Path,
+         {Info("$QKMCPI: 1,2,42,7,\"" + std::string(kMediaIdNameBytes, 'n') + "\"")},
          PARSE_BAD_FIELDS},
-        {"PathNameNotLocal", Op::Path, {Info(std::string("$QKMCPI: 1,2,42,7,\"") + kUtf8WithoutLocalForm + "\""), kOk},
+        {"PathNameNotLocal",
+         Op::Path,
+         {Info(std::string("$QKMCPI: 1,2,42,7,\"") + kUtf8WithoutLocalForm + "\""), kOk},
          MEXTAL_UNEXPECTED_ANSWER},
         {"PathFinalRefused", Op::Path, {path, kError}, MEXTAL_HANDSET_ERROR},
         {"QueryRefused", Op::Query, {kError}, MEXTAL_HANDSET_ERROR},

@@ -21,9 +21,9 @@ TEST(DecodeCategoryMask, DecodesItemsAndRangesOfAnySize) {
         {"(0-2,5)", true, 0x27},
         {"(0~2,5)", true, 0x27},
         {"(7)", true, 0x80},
-        {"(5-2)", true, 0},               // reversed range sets nothing
-        {"(3-)", true, 0x08},             // a range without its end is its start
-        {"(30-33)", true, 0xC0000003},    // bits wrap modulo 32
+        {"(5-2)", true, 0},             // reversed range sets nothing
+        {"(3-)", true, 0x08},           // a range without its end is its start
+        {"(30-33)", true, 0xC0000003},  // bits wrap modulo 32
         {"(31,32,33)", true, 0x80000003},
         {"(0-30)", true, 0x7FFFFFFF},
         {"(0-31)", true, 0xFFFFFFFF},

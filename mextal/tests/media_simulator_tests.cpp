@@ -67,7 +67,9 @@ protected:
     int32_t Id(int32_t category, const std::string& name) {
         return GetMediaCenterId(&settings_, category, MC_ITEM_MEDIA_CENTER, name.c_str(), &(id_ = 0));
     }
-    int32_t Path(int32_t category, int32_t id) { return GetMediaCenterPath(&settings_, category, id, &(kind_ = 0), name_); }
+    int32_t Path(int32_t category, int32_t id) {
+        return GetMediaCenterPath(&settings_, category, id, &(kind_ = 0), name_);
+    }
     std::string Content() const { return std::string(reinterpret_cast<const char*>(data_), length_); }
 
     char* text_ = nullptr;

@@ -41,7 +41,9 @@ struct MessagePhone : HandsetHarness {
         return api.MMSQueryAttr(&settings, &attributes);
     }
     std::string Data() const { return std::string(reinterpret_cast<const char*>(data), length + 2); }
-    bool OutputsCleared() const { return text == nullptr && data == nullptr && length == 0 && id == 0 && attributes == 0; }
+    bool OutputsCleared() const {
+        return text == nullptr && data == nullptr && length == 0 && id == 0 && attributes == 0;
+    }
 
     char* text = nullptr;
     uint8_t* data = nullptr;
@@ -58,13 +60,17 @@ const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
         {"List", "AT$QKMMSL=0\r", [](MessagePhone& p) { return p.List(); }, {{Info("$QKMMSL: 0,1")}}},
         {"Read", "AT$QKMMSR=2\r", [](MessagePhone& p) { return p.Read(); }, {{Info("$QKMMSR: 2,3"), "abc\r\n"}}},
-        {"Write", "AT$QKMMSW=3,3,891568578\r", [](MessagePhone& p) { return p.Write("abc"); },
+        {"Write",
+         "AT$QKMMSW=3,3,891568578\r",
+         [](MessagePhone& p) { return p.Write("abc"); },
          {{kOk}, {kOk, Info("$QKMMSW: 3,5")}}},
         {"Delete", "AT$QKMMSD=9\r", [](MessagePhone& p) { return p.api.MMSDelete(&p.settings, 9); }, {}},
         {"SetAttr", "AT$QKMMSA=3\r", [](MessagePhone& p) { return p.api.MMSSetAttr(&p.settings, 3); }, {}},
         {"QueryAttr", "AT$QKMMSA?\r", [](MessagePhone& p) { return p.Query(); }, {{Info("$QKMMSR: 5")}}},
         {"Send", "AT$QKMGS=4\r", [](MessagePhone& p) { return p.api.MMSSend(&p.settings, 4); }, {}},
-        {"LockVerify", "AT$CHKPL=\"1234\"\r", [](MessagePhone& p) { return p.api.MMSPhoneLockVerify(&p.settings, "1234"); },
+        {"LockVerify",
+         "AT$CHKPL=\"1234\"\r",
+         [](MessagePhone& p) { return p.api.MMSPhoneLockVerify(&p.settings, "1234"); },
          {}},
     };
     return operations;
@@ -72,41 +78,78 @@ const std::vector<Operation>& Operations() {
 
 TEST(MultimediaMessages, RoundTripsSendTheirLinesAndHandOutResults) {
     const std::vector<FamilyRoundTrip<MessagePhone>> cases = {
-        {"ListTwoIds", "AT$QKMMSL=0\r", {Info("$QKMMSL: 0,1"), Info("$QKMMSL: 0,2"), kOk},
-         [](MessagePhone& p) { return p.List(); }, {10000, 10000, 10000},
+        {"ListTwoIds",
+         "AT$QKMMSL=0\r",
+         {Info("$QKMMSL: 0,1"), Info("$QKMMSL: 0,2"), kOk},
+         [](MessagePhone& p) { return p.List(); },
+         {10000, 10000, 10000},
          [](const MessagePhone& p) {
              EXPECT_STREQ("1,2", p.text);
              EXPECT_EQ(4u, p.length);
          }},
-        {"ListEmptyFolder", "AT$QKMMSL=1\r", {kOk}, [](MessagePhone& p) { return p.List(1); }, {10000},
+        {"ListEmptyFolder",
+         "AT$QKMMSL=1\r",
+         {kOk},
+         [](MessagePhone& p) { return p.List(1); },
+         {10000},
          [](const MessagePhone& p) {
              EXPECT_STREQ("", p.text);
              EXPECT_EQ(1u, p.length);
          }},
-        {"Read", "AT$QKMMSR=2\r", {Info("$QKMMSR: 2,5"), "he\r\no\r\n", kOk}, [](MessagePhone& p) { return p.Read(); },
-         {10000, 10000, 10000}, [](const MessagePhone& p) { EXPECT_EQ("he\r\no\r\n", p.Data()); }},
-        {"ReadEmptyWithFinalGlued", "AT$QKMMSR=2\r", {Info("$QKMMSR: 2,0"), "\r\n\r\nOK\r\n"},
-         [](MessagePhone& p) { return p.Read(); }, {10000, 10000}, [](const MessagePhone& p) {
+        {"Read",
+         "AT$QKMMSR=2\r",
+         {Info("$QKMMSR: 2,5"), "he\r\no\r\n", kOk},
+         [](MessagePhone& p) { return p.Read(); },
+         {10000, 10000, 10000},
+         [](const MessagePhone& p) { EXPECT_EQ("he\r\no\r\n", p.Data()); }},
+        {"ReadEmptyWithFinalGlued",
+         "AT$QKMMSR=2\r",
+         {Info("$QKMMSR: 2,0"), "\r\n\r\nOK\r\n"},
+         [](MessagePhone& p) { return p.Read(); },
+         {10000, 10000},
+         [](const MessagePhone& p) {
              EXPECT_EQ(0u, p.length);
              EXPECT_EQ("\r\n", p.Data());
          }},
-        {"WriteWaitsLongForStoredAnswer", "AT$QKMMSW=3,9,3421780262\r", {kOk, Info("$QKMMSW: 3,5"), kOk},
-         [](MessagePhone& p) { return p.Write("123456789"); }, {10000, 60000, 10000},
+        {"WriteWaitsLongForStoredAnswer",
+         "AT$QKMMSW=3,9,3421780262\r",
+         {kOk, Info("$QKMMSW: 3,5"), kOk},
+         [](MessagePhone& p) { return p.Write("123456789"); },
+         {10000, 60000, 10000},
          [](const MessagePhone& p) {
              EXPECT_EQ(5u, p.id);
              EXPECT_EQ("123456789", p.port.written.back());
          }},
-        {"Delete", "AT$QKMMSD=9\r", {kOk}, [](MessagePhone& p) { return p.api.MMSDelete(&p.settings, 9); }, {10000},
+        {"Delete",
+         "AT$QKMMSD=9\r",
+         {kOk},
+         [](MessagePhone& p) { return p.api.MMSDelete(&p.settings, 9); },
+         {10000},
          nullptr},
-        {"SetAllSettingsBits", "AT$QKMMSA=15\r", {kOk}, [](MessagePhone& p) { return p.api.MMSSetAttr(&p.settings, 15); },
-         {10000}, nullptr},
-        {"QueryKeepsReservedBits", "AT$QKMMSA?\r", {Info("$QKMMSR: 4294967295"), kOk},
-         [](MessagePhone& p) { return p.Query(); }, {10000, 10000},
+        {"SetAllSettingsBits",
+         "AT$QKMMSA=15\r",
+         {kOk},
+         [](MessagePhone& p) { return p.api.MMSSetAttr(&p.settings, 15); },
+         {10000},
+         nullptr},
+        {"QueryKeepsReservedBits",
+         "AT$QKMMSA?\r",
+         {Info("$QKMMSR: 4294967295"), kOk},
+         [](MessagePhone& p) { return p.Query(); },
+         {10000, 10000},
          [](const MessagePhone& p) { EXPECT_EQ(0xFFFFFFFFu, p.attributes); }},
-        {"SendWaitsLong", "AT$QKMGS=4\r", {kOk}, [](MessagePhone& p) { return p.api.MMSSend(&p.settings, 4); }, {60000},
+        {"SendWaitsLong",
+         "AT$QKMGS=4\r",
+         {kOk},
+         [](MessagePhone& p) { return p.api.MMSSend(&p.settings, 4); },
+         {60000},
          nullptr},
-        {"VerifyLongestCode", "AT$CHKPL=\"01234567\"\r", {kOk},
-         [](MessagePhone& p) { return p.api.MMSPhoneLockVerify(&p.settings, "01234567"); }, {10000}, nullptr},
+        {"VerifyLongestCode",
+         "AT$CHKPL=\"01234567\"\r",
+         {kOk},
+         [](MessagePhone& p) { return p.api.MMSPhoneLockVerify(&p.settings, "01234567"); },
+         {10000},
+         nullptr},
     };
     ExpectRoundTrips(cases);
 }
@@ -118,13 +161,19 @@ TEST(MultimediaMessages, BadArgumentsAreRefusedBeforeAnythingIsSent) {
         {"ListHeldText", [&](MessagePhone& p) { return p.api.MMSListMsgID(&p.settings, 0, &heldText, &p.length); }},
         {"ListNullLength", [](MessagePhone& p) { return p.api.MMSListMsgID(&p.settings, 0, &p.text, nullptr); }},
         {"ReadId0", [](MessagePhone& p) { return p.Read(0); }},
-        {"ReadHeldLength", [](MessagePhone& p) { p.length = 1; return p.Read(); }},
+        {"ReadHeldLength",
+         [](MessagePhone& p) {
+             p.length = 1;
+             return p.Read();
+         }},
         {"WriteFolder4", [](MessagePhone& p) { return p.Write("abc", 4); }},
         {"WriteEmpty", [](MessagePhone& p) { return p.Write(""); }},
-        {"WriteOver16MiB", [](MessagePhone& p) {
+        {"WriteOver16MiB",
+         [](MessagePhone& p) {
              return p.api.MMSWrite(&p.settings, 0, reinterpret_cast<const uint8_t*>("x"), 16777217, &p.id);
          }},
-        {"WriteNullId", [](MessagePhone& p) {
+        {"WriteNullId",
+         [](MessagePhone& p) {
              return p.api.MMSWrite(&p.settings, 0, reinterpret_cast<const uint8_t*>("x"), 1, nullptr);
          }},
         {"DeleteId0", [](MessagePhone& p) { return p.api.MMSDelete(&p.settings, 0); }},
@@ -156,7 +205,9 @@ TEST(MultimediaMessages, EveryFailureKindGivesItsCodeAndClearsOutputs) {
 
 TEST(MultimediaMessages, AnswersThatDoNotMatchTheRequestAreRefused) {
     const std::vector<std::tuple<const char*, Strings, Call>> cases = {
-        {"ListOtherFolder", {Info("$QKMMSL: 0,1"), Info("$QKMMSL: 2,3"), kOk}, [](MessagePhone& p) { return p.List(); }},
+        {"ListOtherFolder",
+         {Info("$QKMMSL: 0,1"), Info("$QKMMSL: 2,3"), kOk},
+         [](MessagePhone& p) { return p.List(); }},
         {"ReadOtherId", {Info("$QKMMSR: 3,3"), "abc\r\n", kOk}, [](MessagePhone& p) { return p.Read(); }},
         {"ReadSettingsForm", {Info("$QKMMSR: 3"), kOk}, [](MessagePhone& p) { return p.Read(); }},
         {"ReadOverLimit", {Info("$QKMMSR: 2,16777217")}, [](MessagePhone& p) { return p.Read(); }},
@@ -224,7 +275,8 @@ TEST(MultimediaMessages, LargeTransfersReportPiecesAddingUpToTheirBytes) {
     reader.api.RegisterUI(kWindow);
     Strings answer{Info("$QKMMSR: 2," + std::to_string(content.size()))};
     std::string wire = content + "\r\n";
-    for (size_t at = 0; at < wire.size(); at += kReceiveBufferBytes) answer.push_back(wire.substr(at, kReceiveBufferBytes));
+    for (size_t at = 0; at < wire.size(); at += kReceiveBufferBytes)
+        answer.push_back(wire.substr(at, kReceiveBufferBytes));
     answer.push_back(kOk);
     reader.port.On("AT$QKMMSR=2\r", answer);
     ASSERT_EQ(MEXTAL_OK, reader.Read());

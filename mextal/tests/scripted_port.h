@@ -17,14 +17,10 @@ class ScriptedPort : public CSerloxObj {
 public:
     // The answer chunks to one written line (a command line with its CR), for
     // every sending of it; replaces what was scripted for the line before.
-    void On(const std::string& line, std::vector<std::string> chunks) {
-        script_[line].assign(1, std::move(chunks));
-    }
+    void On(const std::string& line, std::vector<std::string> chunks) { script_[line].assign(1, std::move(chunks)); }
     // The answer to the next sending after those already scripted; the last
     // scripted answer repeats.
-    void Then(const std::string& line, std::vector<std::string> chunks) {
-        script_[line].push_back(std::move(chunks));
-    }
+    void Then(const std::string& line, std::vector<std::string> chunks) { script_[line].push_back(std::move(chunks)); }
     // A line that gets no answer at all.
     void Silent(const std::string& line) { On(line, {}); }
     // Chunks readable right away.

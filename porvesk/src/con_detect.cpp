@@ -128,7 +128,8 @@ bool CConDetect::GetSerloxListCopy(std::list<SerloxIDTag>& ports) {
 }
 
 void CConDetect::WriteCurPortToRegistry() {
-    state_->platform->WriteProfileEntry(kProfileSection, kLastPortEntry, std::to_string(static_cast<int>(state_->currentPort.load())));
+    state_->platform->WriteProfileEntry(kProfileSection, kLastPortEntry,
+                                        std::to_string(static_cast<int>(state_->currentPort.load())));
 }
 
 void CConDetect::MoveLastCommportToHead() {

@@ -19,8 +19,8 @@ public:
     virtual LinkResult OpenPort(const PortSettings& settings) = 0;
     virtual void ClosePort(SerloxIDTag port) = 0;
     // Resets the handset and reads its model and IMEI texts; 0 when both were read.
-    virtual int32_t DetectHandSetModel(const PortSettings& settings, int32_t attempts, int32_t timeoutMs,
-                                       char* model, uint32_t modelSize, char* imei, uint32_t imeiSize) = 0;
+    virtual int32_t DetectHandSetModel(const PortSettings& settings, int32_t attempts, int32_t timeoutMs, char* model,
+                                       uint32_t modelSize, char* imei, uint32_t imeiSize) = 0;
     virtual int32_t QueryImei(const PortSettings& settings, char* imei, uint32_t size) = 0;
     virtual int32_t SetMsFlowControl(const PortSettings& settings, int32_t selector) = 0;
     // The SIM's IMSI and its service provider name as texts.

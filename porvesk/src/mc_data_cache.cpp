@@ -59,7 +59,7 @@ struct ItemKey {
 struct KeptItem {
     uint8_t* data = nullptr;  // handed out by the handset library
     uint32_t length = 0;
-    uint32_t holds = 0;       // Fetches not yet given back
+    uint32_t holds = 0;  // Fetches not yet given back
 };
 
 int RemainingMs(Clock::time_point deadline) {
@@ -131,8 +131,7 @@ bool CacheState::TakeKept(const ItemKey& key, const uint8_t** data, uint32_t* le
     return true;
 }
 
-int32_t CacheState::Keep(const ItemKey& key, uint8_t* bytes, uint32_t size, const uint8_t** data,
-                         uint32_t* length) {
+int32_t CacheState::Keep(const ItemKey& key, uint8_t* bytes, uint32_t size, const uint8_t** data, uint32_t* length) {
     {
         std::lock_guard<std::mutex> hold(itemsLock);
         try {
@@ -177,14 +176,12 @@ int32_t CacheState::ConfirmHandset(const std::string& imei, SerloxIDTag& port) {
     return imei == answer ? MCCACHE_OK : MCCACHE_NOT_CONNECTED;
 }
 
-int32_t CacheState::Exchange(ItemRoute route, SerloxIDTag port, const ItemKey& key, uint8_t** bytes,
-                             uint32_t* size) {
+int32_t CacheState::Exchange(ItemRoute route, SerloxIDTag port, const ItemKey& key, uint8_t** bytes, uint32_t* size) {
     const PortSettings settings{static_cast<uint32_t>(port), kBaudRate, 0};
     if (route == ItemRoute::kFile) {
         return link->ReadMsFile(settings, key.kind, key.name.c_str(), bytes, size, kFileReserved);
     }
-    return link->ReadMediaCenter(settings, key.category, key.kind, kMediaCenterReserved, key.name.c_str(), bytes,
-                                 size);
+    return link->ReadMediaCenter(settings, key.category, key.kind, kMediaCenterReserved, key.name.c_str(), bytes, size);
 }
 
 void CacheState::Free(uint8_t* bytes) {
@@ -212,8 +209,8 @@ int32_t CMCDataCache::Fetch(MediaCenterItemTypeTag kind, int32_t category, const
     }
 }
 
-int32_t CMCDataCache::FetchItem(MediaCenterItemTypeTag kind, int32_t category, const char* name,
-                                const uint8_t** data, uint32_t* length) {
+int32_t CMCDataCache::FetchItem(MediaCenterItemTypeTag kind, int32_t category, const char* name, const uint8_t** data,
+                                uint32_t* length) {
     if (data == nullptr || length == nullptr) return MCCACHE_BAD_ARGUMENT;
     *data = nullptr;
     *length = 0;
@@ -259,8 +256,8 @@ int32_t CMCDataCache::Release(const uint8_t* data) {
     uint8_t* freed = nullptr;
     {
         std::lock_guard<std::mutex> hold(s.itemsLock);
-        auto kept = std::find_if(s.items.begin(), s.items.end(),
-                                 [&](const auto& item) { return item.second.data == data; });
+        auto kept =
+            std::find_if(s.items.begin(), s.items.end(), [&](const auto& item) { return item.second.data == data; });
         if (kept == s.items.end()) return MCCACHE_NOT_KEPT;
         if (--kept->second.holds > 0) return MCCACHE_OK;
         freed = kept->second.data;

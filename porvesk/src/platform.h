@@ -48,8 +48,7 @@ public:
     virtual std::unique_ptr<SerialMap> OpenSerialMap() = 0;
     // False when the entry does not exist.
     virtual bool ReadProfileEntry(const std::string& section, const std::string& entry, std::string& value) = 0;
-    virtual bool WriteProfileEntry(const std::string& section, const std::string& entry,
-                                    const std::string& value) = 0;
+    virtual bool WriteProfileEntry(const std::string& section, const std::string& entry, const std::string& value) = 0;
     // Creates or opens the named lock, not owned; null on failure.
     virtual std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name) = 0;
     // Delivers a message to the window and returns once it was handled.

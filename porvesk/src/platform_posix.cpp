@@ -76,7 +76,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
 
 // Creates the folder and its missing parents.
 bool MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         std::string part = path.substr(0, slash);
         if (!part.empty() && mkdir(part.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
         if (slash == std::string::npos) return true;
@@ -186,8 +186,7 @@ public:
                FindProfileEntry(text, section, entry, value);
     }
 
-    bool WriteProfileEntry(const std::string& section, const std::string& entry,
-                            const std::string& value) override {
+    bool WriteProfileEntry(const std::string& section, const std::string& entry, const std::string& value) override {
         if (!MakeFolderUsable()) return false;
         std::string path = PathOf(kProfileFile);
         std::string text;

@@ -39,8 +39,8 @@ public:
         DWORD nameLength = kValueNameBufferSize;
         DWORD dataLength = kValueDataBufferSize;
         DWORD type = 0;
-        LONG result = RegEnumValueA(key_.get(), index, name, &nameLength, nullptr, &type,
-                                    reinterpret_cast<BYTE*>(data), &dataLength);
+        LONG result = RegEnumValueA(key_.get(), index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                    &dataLength);
         if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return false;
         value.name.assign(name, strnlen(name, kValueNameBufferSize));
         value.type = type;
@@ -102,8 +102,7 @@ public:
         return ReadString(key.get(), entry, value);
     }
 
-    bool WriteProfileEntry(const std::string& section, const std::string& entry,
-                            const std::string& value) override {
+    bool WriteProfileEntry(const std::string& section, const std::string& entry, const std::string& value) override {
         HKEY created = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, ProfilePath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
@@ -130,8 +129,7 @@ private:
     static bool ReadString(HKEY key, const std::string& entry, std::string& value) {
         DWORD type = 0;
         DWORD size = 0;
-        if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_SZ) {
+        if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
             return false;
         }
         std::vector<char> buffer(size + 1, '\0');

@@ -13,8 +13,8 @@ constexpr char kStandardPortPrefix[] = "\\Device\\Serial";
 
 // Device names of the USB serial drivers that phones bring, in the order they are tested.
 constexpr const char* kPhonePortPrefixes[] = {
-    "\\Device\\vcommusb", "\\Device\\ASCDC_VID", "\\Device\\USBSER",
-    "\\Device\\AITSerial", "\\Device\\qkkm3cdc", "\\Device\\qkkm20cd",
+    "\\Device\\vcommusb",  "\\Device\\ASCDC_VID", "\\Device\\USBSER",
+    "\\Device\\AITSerial", "\\Device\\qkkm3cdc",  "\\Device\\qkkm20cd",
 };
 
 enum class PortKind { kStandard, kPhone, kOther };

@@ -19,7 +19,7 @@ constexpr uint32_t kValueTypeString = 1;
 
 // One value of the serial device map as it was read into the fixed-size buffers.
 struct SerialMapValue {
-    std::string name;             // device name, e.g. "\Device\Serial0"
+    std::string name;  // device name, e.g. "\Device\Serial0"
     uint32_t type = 0;
     std::vector<char> data;       // what the data buffer holds (at most kValueDataBufferSize bytes)
     uint32_t reportedLength = 0;  // length the store reported; beyond data.size() when the value did not fit

@@ -15,7 +15,7 @@ struct TypeName {
 };
 
 constexpr TypeName kTypeNames[] = {
-    {"REG_NONE", 0, false},  {"REG_SZ", 1, true},     {"REG_EXPAND_SZ", 2, true},
+    {"REG_NONE", 0, false},   {"REG_SZ", 1, true},     {"REG_EXPAND_SZ", 2, true},
     {"REG_BINARY", 3, false}, {"REG_DWORD", 4, false}, {"REG_MULTI_SZ", 7, true},
 };
 

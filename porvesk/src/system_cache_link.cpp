@@ -7,8 +7,8 @@ namespace {
 
 class SystemItemLink : public ItemLink {
 public:
-    int32_t ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data,
-                       uint32_t* length, uint32_t reserved) override {
+    int32_t ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data, uint32_t* length,
+                       uint32_t reserved) override {
         return ::ReadMsFile(&settings, kind, path, data, length, reserved);
     }
 

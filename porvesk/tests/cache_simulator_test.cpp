@@ -96,9 +96,8 @@ protected:
     }
 
     bool ConnectedTo(const std::string& imei) {
-        return WaitUntil(
-            [&] { return detector_->GetCurConnectStatus() && detector_->GetCurConnectImei() == imei; },
-            kConnectBound);
+        return WaitUntil([&] { return detector_->GetCurConnectStatus() && detector_->GetCurConnectImei() == imei; },
+                         kConnectBound);
     }
 
     struct Fetched {
@@ -110,8 +109,8 @@ protected:
 
     Fetched Fetch(int32_t kind, int32_t category, const std::string& name) {
         Fetched fetched;
-        fetched.result = cache_->Fetch(static_cast<MediaCenterItemTypeTag>(kind), category, name.c_str(),
-                                       &fetched.data, &fetched.length);
+        fetched.result = cache_->Fetch(static_cast<MediaCenterItemTypeTag>(kind), category, name.c_str(), &fetched.data,
+                                       &fetched.length);
         return fetched;
     }
 
@@ -268,12 +267,10 @@ TEST_F(CacheWithSimulatedPhone, Fetch_HandsetRefusesItem_FailsAndKeepsNothing) {
     const Case cases[] = {
         {"no such media-centre item", "", MC_ITEM_MEDIA_CENTER, 0, "Nothing.jpg", MEXTAL_HANDSET_ERROR},
         {"empty category", "", MC_ITEM_MEDIA_CENTER, 7, "Sunset.jpg", MEXTAL_HANDSET_ERROR},
-        {"media-centre read fails", "--fail AT$QKMCR=3", MC_ITEM_MEDIA_CENTER, 0, "Sunset.jpg",
-         MEXTAL_HANDSET_ERROR},
+        {"media-centre read fails", "--fail AT$QKMCR=3", MC_ITEM_MEDIA_CENTER, 0, "Sunset.jpg", MEXTAL_HANDSET_ERROR},
         {"answer names another item", "--mc-fault other-name", MC_ITEM_MEDIA_CENTER, 0, "Sunset.jpg",
          MEXTAL_UNEXPECTED_ANSWER},
-        {"impossible length", "--bad-length AT$QKMCR", MC_ITEM_MEDIA_CENTER, 0, "Sunset.jpg",
-         MEXTAL_UNEXPECTED_ANSWER},
+        {"impossible length", "--bad-length AT$QKMCR", MC_ITEM_MEDIA_CENTER, 0, "Sunset.jpg", MEXTAL_UNEXPECTED_ANSWER},
         {"no such file", "", MC_ITEM_FILE_0, 0, "/Documents/Nothing.txt", -1},
         {"directory as file", "", MC_ITEM_FILE_0, 0, "/Documents", -3},
         {"no memory card", "--no-card", MC_ITEM_FILE_1, 0, "/Music/Song.mp3", -8},

@@ -286,12 +286,12 @@ TEST_F(CacheTest, Fetch_KeptItem_IsHandedOutAgainWithoutExchange) {
         bool exchanged;
     };
     // Each case follows a fetch of media-centre item "Ring1" of category 3.
-    for (const Case& c : {Case{"same item", 255, 3, "Ring1", kImei, false},
-                          Case{"other category", 255, 4, "Ring1", kImei, true},
-                          Case{"other name", 255, 3, "Ring2", kImei, true},
-                          Case{"name differing in case", 255, 3, "RING1", kImei, true},
-                          Case{"file of that name", 0, 3, "Ring1", kImei, true},
-                          Case{"other handset", 255, 3, "Ring1", kOtherImei, true}}) {
+    for (const Case& c :
+         {Case{"same item", 255, 3, "Ring1", kImei, false}, Case{"other category", 255, 4, "Ring1", kImei, true},
+          Case{"other name", 255, 3, "Ring2", kImei, true},
+          Case{"name differing in case", 255, 3, "RING1", kImei, true},
+          Case{"file of that name", 0, 3, "Ring1", kImei, true},
+          Case{"other handset", 255, 3, "Ring1", kOtherImei, true}}) {
         SCOPED_TRACE(c.what);
         link_ = std::make_shared<FakeItemLink>(handset_);
         handset_->Connect(kPort, kImei);
@@ -354,12 +354,12 @@ TEST_F(CacheTest, Fetch_FailedRead_PassesCodeThroughFreesAnyBufferAndKeepsNothin
         bool handsOutBuffer;
         int32_t result;
     };
-    for (const Case& c : {Case{MEXTAL_BAD_ARGUMENT, false, MEXTAL_BAD_ARGUMENT},
-                          Case{MEXTAL_PORT_UNAVAILABLE, false, MEXTAL_PORT_UNAVAILABLE},
-                          Case{MEXTAL_UNEXPECTED_ANSWER, true, MEXTAL_UNEXPECTED_ANSWER},
-                          Case{MEXTAL_FINAL_ANSWER_FAILED, true, MEXTAL_FINAL_ANSWER_FAILED},
-                          Case{LINK_TIMEOUT, false, LINK_TIMEOUT}, Case{-8, false, -8},
-                          Case{MEXTAL_OK, false, MCCACHE_NO_CONTENT}}) {
+    for (const Case& c :
+         {Case{MEXTAL_BAD_ARGUMENT, false, MEXTAL_BAD_ARGUMENT},
+          Case{MEXTAL_PORT_UNAVAILABLE, false, MEXTAL_PORT_UNAVAILABLE},
+          Case{MEXTAL_UNEXPECTED_ANSWER, true, MEXTAL_UNEXPECTED_ANSWER},
+          Case{MEXTAL_FINAL_ANSWER_FAILED, true, MEXTAL_FINAL_ANSWER_FAILED}, Case{LINK_TIMEOUT, false, LINK_TIMEOUT},
+          Case{-8, false, -8}, Case{MEXTAL_OK, false, MCCACHE_NO_CONTENT}}) {
         SCOPED_TRACE(c.answer);
         link_ = std::make_shared<FakeItemLink>(handset_);
         link_->Answer(c.answer, "partial", c.handsOutBuffer);

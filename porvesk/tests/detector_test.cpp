@@ -203,8 +203,8 @@ TEST_F(DetectorTest, ImeiChange_ClosesPortSendsDisconnectedAndFindsNewHandsetThe
     link_->PutPhone(5, Phone("T-200", "BBB"));
     ASSERT_TRUE(platform_->WaitForMessages(3));
 
-    EXPECT_EQ(platform_->Messages(), (std::vector<uint32_t>{WM_CONDETECT_CONNECTED, WM_CONDETECT_DISCONNECTED,
-                                                            WM_CONDETECT_CONNECTED}));
+    EXPECT_EQ(platform_->Messages(),
+              (std::vector<uint32_t>{WM_CONDETECT_CONNECTED, WM_CONDETECT_DISCONNECTED, WM_CONDETECT_CONNECTED}));
     EXPECT_TRUE(portClosedAtDisconnect);
     EXPECT_EQ(detector_->GetCurConnectImei(), "BBB");
     EXPECT_EQ(detector_->GetCurConnectModel(), "T-200");

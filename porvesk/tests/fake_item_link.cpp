@@ -41,13 +41,13 @@ std::vector<const uint8_t*> FakeItemLink::Freed() {
 
 int32_t FakeItemLink::ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data,
                                  uint32_t* length, uint32_t reserved) {
-    return Read("file " + SettingsText(settings) + " " + std::to_string(kind) + " " + path + " " +
-                    std::to_string(reserved),
-                data, length);
+    return Read(
+        "file " + SettingsText(settings) + " " + std::to_string(kind) + " " + path + " " + std::to_string(reserved),
+        data, length);
 }
 
-int32_t FakeItemLink::ReadMediaCenter(const PortSettings& settings, int32_t category, int32_t kind,
-                                      int32_t reserved, const char* name, uint8_t** data, uint32_t* length) {
+int32_t FakeItemLink::ReadMediaCenter(const PortSettings& settings, int32_t category, int32_t kind, int32_t reserved,
+                                      const char* name, uint8_t** data, uint32_t* length) {
     return Read("mc " + SettingsText(settings) + " " + std::to_string(category) + " " + std::to_string(kind) + " " +
                     std::to_string(reserved) + " " + name,
                 data, length);

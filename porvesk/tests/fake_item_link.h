@@ -34,8 +34,8 @@ public:
     // Runs inside every IMEI query, before it answers, with its "<port>,<baud>,<third>".
     void OnImeiQuery(std::function<void(const std::string&)> hook);
 
-    int32_t ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data,
-                       uint32_t* length, uint32_t reserved) override;
+    int32_t ReadMsFile(const PortSettings& settings, int32_t kind, const char* path, uint8_t** data, uint32_t* length,
+                       uint32_t reserved) override;
     int32_t ReadMediaCenter(const PortSettings& settings, int32_t category, int32_t kind, int32_t reserved,
                             const char* name, uint8_t** data, uint32_t* length) override;
     int32_t FreeRecvMem(uint8_t** pointer) override;

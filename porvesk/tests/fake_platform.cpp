@@ -151,8 +151,7 @@ bool FakePlatform::ReadProfileEntry(const std::string& section, const std::strin
     return Profile(section, entry, value);
 }
 
-bool FakePlatform::WriteProfileEntry(const std::string& section, const std::string& entry,
-                                      const std::string& value) {
+bool FakePlatform::WriteProfileEntry(const std::string& section, const std::string& entry, const std::string& value) {
     SetProfile(section, entry, value);
     return true;
 }

@@ -44,8 +44,7 @@ public:
 
     std::unique_ptr<SerialMap> OpenSerialMap() override;
     bool ReadProfileEntry(const std::string& section, const std::string& entry, std::string& value) override;
-    bool WriteProfileEntry(const std::string& section, const std::string& entry,
-                            const std::string& value) override;
+    bool WriteProfileEntry(const std::string& section, const std::string& entry, const std::string& value) override;
     std::unique_ptr<NamedMutex> CreateNamedMutex(const std::string& name) override;
     void SendWindowMessage(ConDetectWindow window, uint32_t message) override;
 

@@ -130,7 +130,8 @@ TEST_F(FileStoreTest, Profile_WrittenValueIsReadBackAndNoLinkLeftThereIsFollowed
 
 TEST_F(FileStoreTest, NamedLock_ExcludesAnotherHolderUntilReleased) {
     std::unique_ptr<NamedMutex> first = platform_->CreateNamedMutex("AccessHandsetMutex");
-    std::unique_ptr<NamedMutex> second = MakeFileStorePlatform(folder_ + "/nested")->CreateNamedMutex("AccessHandsetMutex");
+    std::unique_ptr<NamedMutex> second =
+        MakeFileStorePlatform(folder_ + "/nested")->CreateNamedMutex("AccessHandsetMutex");
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
 

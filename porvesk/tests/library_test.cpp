@@ -102,8 +102,8 @@ TEST_F(PorveskLibrary, UnloadDuringConnectionHandlerThatFetches_KeepsCacheUntilT
         reinterpret_cast<RegisterFunction>(dlsym(library, "_ZN10CConDetect24RegisterRecvConChangeMsgEPv"));
     auto cacheGetObj = reinterpret_cast<CacheGetObjFunction>(dlsym(library, "MCDataCacheGetObj"));
     FetchDuringUnload handler;
-    handler.fetch = reinterpret_cast<FetchFunction>(
-        dlsym(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj"));
+    handler.fetch =
+        reinterpret_cast<FetchFunction>(dlsym(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj"));
     ASSERT_TRUE(getObj && start && registerWindow && cacheGetObj && handler.fetch);
     handler.cache = cacheGetObj();
     ConDetectNativeWindow window{&FetchDuringUnload::Receive, &handler};
@@ -122,8 +122,8 @@ TEST_F(PorveskLibrary, CacheOfTheLibrary_RefusesFetchWhileNoHandsetIsConnected) 
     void* library = dlopen(PORVESK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     auto getObj = reinterpret_cast<CacheGetObjFunction>(dlsym(library, "MCDataCacheGetObj"));
-    auto fetch = reinterpret_cast<FetchFunction>(
-        dlsym(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj"));
+    auto fetch =
+        reinterpret_cast<FetchFunction>(dlsym(library, "_ZN12CMCDataCache5FetchE22MediaCenterItemTypeTagiPKcPPKhPj"));
     ASSERT_NE(getObj, nullptr);
     ASSERT_NE(fetch, nullptr);
 

@@ -17,8 +17,8 @@ using GetObjFunction = CConDetect* (*)();
 // Member functions take the object in ECX on 32-bit Windows.
 using StartFunction = bool(__attribute__((thiscall)) *)(CConDetect*);
 using CacheGetObjFunction = CMCDataCache* (*)();
-using FetchFunction = int32_t(__attribute__((thiscall)) *)(CMCDataCache*, MediaCenterItemTypeTag, int32_t,
-                                                            const char*, const uint8_t**, uint32_t*);
+using FetchFunction = int32_t(__attribute__((thiscall)) *)(CMCDataCache*, MediaCenterItemTypeTag, int32_t, const char*,
+                                                           const uint8_t**, uint32_t*);
 
 template <typename Function>
 Function Find(HMODULE library, const char* name) {

@@ -71,7 +71,8 @@ TEST(PortFromNumberText, AcceptsPortsOneToThirty) {
 // A value whose data fills the whole buffer without a terminating zero, as a
 // read of a longer value leaves it.
 SerialMapValue OverlongValue(const std::string& name, const std::string& start, uint32_t reportedLength) {
-    SerialMapValue value = TypedValue(name, kValueTypeString, start + std::string(kValueDataBufferSize - start.size(), ' '));
+    SerialMapValue value =
+        TypedValue(name, kValueTypeString, start + std::string(kValueDataBufferSize - start.size(), ' '));
     value.reportedLength = reportedLength;
     return value;
 }

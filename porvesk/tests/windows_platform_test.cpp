@@ -101,8 +101,8 @@ TEST(WindowsPlatform, WindowMessage_IsHandledBeforeSendReturns) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "PorveskTestWindow";
     ASSERT_NE(RegisterClassA(&windowClass), 0);
-    HWND window = CreateWindowA("PorveskTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
+    HWND window =
+        CreateWindowA("PorveskTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
 
     MakeSystemPlatform()->SendWindowMessage(window, WM_CONDETECT_DISCONNECTED);

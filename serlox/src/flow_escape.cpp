@@ -9,20 +9,31 @@ constexpr char kEscapeCode = ']';
 
 bool CodeFor(char raw, char& code) {
     switch (raw) {
-        case kXon: code = kXonCode; return true;
-        case kXoff: code = kXoffCode; return true;
-        case kEscape: code = kEscapeCode; return true;
-        default: return false;
+        case kXon:
+            code = kXonCode;
+            return true;
+        case kXoff:
+            code = kXoffCode;
+            return true;
+        case kEscape:
+            code = kEscapeCode;
+            return true;
+        default:
+            return false;
     }
 }
 
 // A code byte the sending side never produces stands for itself.
 char RawFor(char code) {
     switch (code) {
-        case kXonCode: return kXon;
-        case kXoffCode: return kXoff;
-        case kEscapeCode: return kEscape;
-        default: return code;
+        case kXonCode:
+            return kXon;
+        case kXoffCode:
+            return kXoff;
+        case kEscapeCode:
+            return kEscape;
+        default:
+            return code;
     }
 }
 

@@ -6,9 +6,12 @@ namespace serlox {
 
 FlowMode FlowModeFromIndex(uint32_t index) {
     switch (index) {
-        case 0: return FlowMode::Software;
-        case 1: return FlowMode::Hardware;
-        default: return FlowMode::None;
+        case 0:
+            return FlowMode::Software;
+        case 1:
+            return FlowMode::Hardware;
+        default:
+            return FlowMode::None;
     }
 }
 

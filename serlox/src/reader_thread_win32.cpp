@@ -34,8 +34,7 @@ DWORD WINAPI RunThread(LPVOID parameter) {
 
 HMODULE ReferenceThisModule() {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunThread),
-                            &module)) {
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunThread), &module)) {
         return nullptr;
     }
     return module;

@@ -68,8 +68,7 @@ public:
     bool ReadAvailable(char* buffer, size_t capacity, size_t& count, const StopSignal& stop);
     // Sends one piece within `timeoutMs`; false when it failed, timed out or
     // was cut short by the stop signal. `written` is what the device took.
-    bool WritePiece(const char* bytes, size_t count, uint32_t timeoutMs, const StopSignal& stop,
-                    size_t& written);
+    bool WritePiece(const char* bytes, size_t count, uint32_t timeoutMs, const StopSignal& stop, size_t& written);
     void RaiseDtr();
     // Stops input events, purges and closes; nothing when not open.
     void Close();

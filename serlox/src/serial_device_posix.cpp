@@ -47,9 +47,7 @@ struct StopSignal::State {
     int fd = kNoFd;
 };
 
-StopSignal::StopSignal() : state_(std::make_unique<State>()) {
-    state_->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+StopSignal::StopSignal() : state_(std::make_unique<State>()) { state_->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
 
 StopSignal::~StopSignal() {
     if (state_->fd != kNoFd) close(state_->fd);

@@ -128,9 +128,7 @@ SerialDevice::SerialDevice() : state_(std::make_unique<State>()) {}
 
 SerialDevice::~SerialDevice() { Close(); }
 
-bool SerialDevice::Valid() const {
-    return state_->read.Valid() && state_->write.Valid() && state_->event.Valid();
-}
+bool SerialDevice::Valid() const { return state_->read.Valid() && state_->write.Valid() && state_->event.Valid(); }
 
 bool SerialDevice::Open(int port) {
     const std::string name = WindowsDeviceName(port);
@@ -210,9 +208,13 @@ WaitResult SerialDevice::WaitForInput(const StopSignal& stop) {
         const CommEventTurns::Outcome outcome = state_->WaitCommEventOnce(stop);
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
         switch (turns.After(outcome, waited, stop.IsRaised())) {
-            case CommEventTurns::Next::Stop: return WaitResult::Stopped;
-            case CommEventTurns::Next::DeviceGone: state_->ClearErrors(); return WaitResult::Gone;
-            case CommEventTurns::Next::WaitAgain: break;
+            case CommEventTurns::Next::Stop:
+                return WaitResult::Stopped;
+            case CommEventTurns::Next::DeviceGone:
+                state_->ClearErrors();
+                return WaitResult::Gone;
+            case CommEventTurns::Next::WaitAgain:
+                break;
         }
     }
 }

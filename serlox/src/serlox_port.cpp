@@ -101,8 +101,8 @@ int32_t CSerloxPort::Spare1(uint32_t, uint32_t) { return 0; }
 
 int32_t CSerloxPort::Spare2(uint32_t, uint32_t, uint32_t) { return 0; }
 
-LinkResult CSerloxPort::ReadChunk(char* buffer, uint32_t capacity, uint32_t* length, uint32_t timeoutMs,
-                                  uint32_t, uint32_t) {
+LinkResult CSerloxPort::ReadChunk(char* buffer, uint32_t capacity, uint32_t* length, uint32_t timeoutMs, uint32_t,
+                                  uint32_t) {
     if (!IsOpen()) return LINK_NOT_OPEN;
     *length = 0;
     const auto deadline = serlox::ReceiveQueue::Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -136,8 +136,7 @@ LinkResult CSerloxPort::SendPieces(const std::string& wire) {
         const size_t piece = std::min(kWritePieceSize, wire.size() - sent);
         size_t written = 0;
         if (!device_.IsOpen() || stop_.IsRaised() ||
-            !device_.WritePiece(wire.data() + sent, piece, kWritePieceTimeoutMs, stop_, written) ||
-            written == 0) {
+            !device_.WritePiece(wire.data() + sent, piece, kWritePieceTimeoutMs, stop_, written) || written == 0) {
             return LINK_WRITE_FAILED;
         }
         sent += written;

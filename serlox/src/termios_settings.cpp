@@ -1,6 +1,5 @@
 #include "termios_settings.h"
 
-
 namespace serlox {
 namespace {
 
@@ -10,9 +9,8 @@ struct Speed {
 };
 
 constexpr Speed kSpeeds[] = {
-    {1200, B1200},     {2400, B2400},       {4800, B4800},       {9600, B9600},
-    {19200, B19200},   {38400, B38400},     {57600, B57600},     {115200, B115200},
-    {230400, B230400}, {460800, B460800},   {921600, B921600},
+    {1200, B1200},   {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 bool SpeedFor(uint32_t baudRate, speed_t& constant) {
@@ -34,19 +32,27 @@ uint32_t BaudRateOf(speed_t constant) {
 
 tcflag_t CharacterSize(uint8_t byteSize) {
     switch (byteSize) {
-        case 5: return CS5;
-        case 6: return CS6;
-        case 7: return CS7;
-        default: return CS8;
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        default:
+            return CS8;
     }
 }
 
 uint8_t ByteSizeOf(tcflag_t cflag) {
     switch (cflag & CSIZE) {
-        case CS5: return 5;
-        case CS6: return 6;
-        case CS7: return 7;
-        default: return 8;
+        case CS5:
+            return 5;
+        case CS6:
+            return 6;
+        case CS7:
+            return 7;
+        default:
+            return 8;
     }
 }
 

@@ -44,7 +44,9 @@ TEST(Unescaper, EscapeAtEndOfOneReadDecodesWithNextRead) {
     EXPECT_TRUE(unescaper.EscapePending());
     std::string second = "3B";
     ASSERT_EQ(unescaper.Decode(&second[0], second.size()), 2u);
-    EXPECT_EQ(second, "\x13" "B");
+    EXPECT_EQ(second,
+              "\x13"
+              "B");
 }
 
 TEST(Unescaper, ResetForgetsPendingEscape) {

@@ -13,8 +13,11 @@ TEST(FlowModeFromIndex, MapsAgentIndex) {
     const struct {
         uint32_t index;
         FlowMode mode;
-    } rows[] = {{0, FlowMode::Software}, {1, FlowMode::Hardware}, {2, FlowMode::None},
-                {5, FlowMode::None},     {0xFFFFFFFFu, FlowMode::None}};
+    } rows[] = {{0, FlowMode::Software},
+                {1, FlowMode::Hardware},
+                {2, FlowMode::None},
+                {5, FlowMode::None},
+                {0xFFFFFFFFu, FlowMode::None}};
     for (const auto& row : rows) EXPECT_EQ(FlowModeFromIndex(row.index), row.mode) << row.index;
 }
 
@@ -54,11 +57,11 @@ TEST_P(LinkSettingsForMode, SetsFlowSwitchesAndFraming) {
     EXPECT_EQ(settings.rtsControl, row.rts);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LinkSettingsForMode,
-                         ::testing::Values(
-                             FlowRow{FlowMode::None, false, false, false, false, false, RtsControl::Enable},
-                             FlowRow{FlowMode::Software, false, false, false, true, true, RtsControl::Enable},
-                             FlowRow{FlowMode::Hardware, true, true, true, false, false, RtsControl::Handshake}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, LinkSettingsForMode,
+    ::testing::Values(FlowRow{FlowMode::None, false, false, false, false, false, RtsControl::Enable},
+                      FlowRow{FlowMode::Software, false, false, false, true, true, RtsControl::Enable},
+                      FlowRow{FlowMode::Hardware, true, true, true, false, false, RtsControl::Handshake}));
 
 TEST(WindowsDeviceName, UsesDeviceNamespaceFromPortTen) {
     EXPECT_EQ(WindowsDeviceName(1), "COM1");

@@ -212,12 +212,17 @@ TEST_F(PortTest, SoftwareFlow_EscapesOutputAndUnescapesInput) {
     peer_->Send("A}");
     std::this_thread::sleep_for(50ms);
     peer_->Send("3B\r\n");
-    EXPECT_EQ(TakeChunk(*port_), "A\x13" "B\r\n");
+    EXPECT_EQ(TakeChunk(*port_),
+              "A\x13"
+              "B\r\n");
 }
 
 TEST_F(PortTest, NoFlowControl_SendsBytesUnchanged) {
     OpenPort();
-    EXPECT_EQ(port_->Write("\x7D" "1", 2, 0, 0), LINK_OK);
+    EXPECT_EQ(port_->Write("\x7D"
+                           "1",
+                           2, 0, 0),
+              LINK_OK);
     EXPECT_EQ(peer_->Receive(2, kLongWaitMs), "}1");
     peer_->Send("}3\r\n");
     EXPECT_EQ(TakeChunk(*port_), "}3\r\n");

@@ -121,7 +121,9 @@ TEST_F(WirePortTest, SoftwareFlow_EscapesOutputAndUnescapesInput) {
     phone_->SendRaw("A}");
     std::this_thread::sleep_for(50ms);
     phone_->SendRaw("3B\r\n");
-    EXPECT_EQ(TakeChunk(*port_), "A\x13" "B\r\n");
+    EXPECT_EQ(TakeChunk(*port_),
+              "A\x13"
+              "B\r\n");
 }
 
 TEST_F(WirePortTest, ConfigurePurge_DropsStaleLinesAndHalfLine) {

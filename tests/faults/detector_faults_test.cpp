@@ -164,8 +164,8 @@ private:
         windowClass.lpszClassName = kClass;
         RegisterClassA(&windowClass);
         threadId_ = GetCurrentThreadId();
-        HWND window = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance,
-                                      nullptr);
+        HWND window =
+            CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here on
@@ -382,7 +382,7 @@ TEST_P(SlowLineDetectionTest, PhoneIsFoundWithItsTexts) {
 INSTANTIATE_TEST_SUITE_P(Line, SlowLineDetectionTest, testing::Values("--split", "--pace 115200"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param).find("split") != std::string::npos ? "SplitByteByByte"
-                                                                                                : "Paced115200";
+                                                                                               : "Paced115200";
                          });
 
 }  // namespace

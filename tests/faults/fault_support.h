@@ -12,8 +12,7 @@ namespace ravelin::faults {
 class Stopwatch {
 public:
     long long ElapsedMs() const {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
-            .count();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
     }
 
 private:

@@ -312,8 +312,8 @@ TEST_P(CablePulledTest, FailsWithLinkLossAndWorksAgainAfterReplug) {
     } else {
         // Which one depends on where the loss is met: a write, a configure, or a
         // read already waiting for an answer that never comes.
-        EXPECT_THAT(result, AnyOf(Eq(LINK_NOT_OPEN), Eq(LINK_WRITE_FAILED), Eq(LINK_TIMEOUT),
-                                  Eq(MEXTAL_PORT_UNAVAILABLE)));
+        EXPECT_THAT(result,
+                    AnyOf(Eq(LINK_NOT_OPEN), Eq(LINK_WRITE_FAILED), Eq(LINK_TIMEOUT), Eq(MEXTAL_PORT_UNAVAILABLE)));
     }
     EXPECT_LT(elapsed, AllWaitsMs(operation()) + kHangupGraceMs + kSlackMs);
     ExpectTextsRead(operation(), texts, answered);

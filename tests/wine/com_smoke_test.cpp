@@ -51,8 +51,7 @@ public:
     std::string ReceiveUntil(const std::string& expected, DWORD timeoutMs) {
         std::string received;
         DWORD deadline = GetTickCount() + timeoutMs;
-        while (received.find(expected) == std::string::npos &&
-               static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        while (received.find(expected) == std::string::npos && static_cast<LONG>(deadline - GetTickCount()) > 0) {
             DWORD events = 0;
             OVERLAPPED overlapped = {};
             overlapped.hEvent = event_.get();
@@ -81,8 +80,7 @@ private:
         overlapped.hEvent = event_.get();
         DWORD count = 0;
         if (!ReadFile(port_.get(), &bytes[0], status.cbInQue, &count, &overlapped)) {
-            if (GetLastError() != ERROR_IO_PENDING ||
-                !GetOverlappedResult(port_.get(), &overlapped, &count, TRUE))
+            if (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(port_.get(), &overlapped, &count, TRUE))
                 return {};
         }
         bytes.resize(count);

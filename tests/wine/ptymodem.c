@@ -15,8 +15,8 @@ typedef int (*ioctl_fn)(int, unsigned long, ...);
 
 static int read_lines(void) {
     int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_DTR | TIOCM_RTS;
-    const char *path = getenv("PTYMODEM_LINES");
-    FILE *file;
+    const char* path = getenv("PTYMODEM_LINES");
+    FILE* file;
     if (path && (file = fopen(path, "r"))) {
         if (fscanf(file, "%d", &lines) != 1) lines = 0;
         fclose(file);
@@ -24,10 +24,10 @@ static int read_lines(void) {
     return lines;
 }
 
-static int fake(int fd, unsigned long request, void *arg, int result, int error) {
+static int fake(int fd, unsigned long request, void* arg, int result, int error) {
     if (result == -1 && (error == ENOTTY || error == EINVAL) && isatty(fd)) {
         if (request == TIOCMGET) {
-            *(int *)arg = read_lines();
+            *(int*)arg = read_lines();
             return 0;
         }
         if (request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC) return 0;
@@ -36,16 +36,16 @@ static int fake(int fd, unsigned long request, void *arg, int result, int error)
     return result;
 }
 
-#define WRAP(name)                                                  \
-    int name(int fd, unsigned long request, ...) {                  \
-        static ioctl_fn real;                                       \
-        va_list ap;                                                 \
-        va_start(ap, request);                                      \
-        void *arg = va_arg(ap, void *);                             \
-        va_end(ap);                                                 \
-        if (!real) real = (ioctl_fn)dlsym(RTLD_NEXT, #name);        \
-        int result = real(fd, request, arg);                        \
-        return fake(fd, request, arg, result, errno);               \
+#define WRAP(name)                                           \
+    int name(int fd, unsigned long request, ...) {           \
+        static ioctl_fn real;                                \
+        va_list ap;                                          \
+        va_start(ap, request);                               \
+        void* arg = va_arg(ap, void*);                       \
+        va_end(ap);                                          \
+        if (!real) real = (ioctl_fn)dlsym(RTLD_NEXT, #name); \
+        int result = real(fd, request, arg);                 \
+        return fake(fd, request, arg, result, errno);        \
     }
 
 WRAP(ioctl)

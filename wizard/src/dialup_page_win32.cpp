@@ -16,8 +16,7 @@ struct DialUpEdit {
 
 // Each edit takes no more than its record field holds.
 constexpr DialUpEdit kDialUpEdits[] = {
-    {IDC_CONNECTION_NAME_LABEL, IDC_CONNECTION_NAME_EDIT, IDS_CONNECTION_NAME_LABEL,
-     ravelinwiz::kConnectionNameLimit},
+    {IDC_CONNECTION_NAME_LABEL, IDC_CONNECTION_NAME_EDIT, IDS_CONNECTION_NAME_LABEL, ravelinwiz::kConnectionNameLimit},
     {IDC_DIAL_NUMBER_LABEL, IDC_DIAL_NUMBER_EDIT, IDS_DIAL_NUMBER_LABEL, ravelinwiz::kDialNumberLimit},
     {IDC_USER_NAME_LABEL, IDC_USER_NAME_EDIT, IDS_USER_NAME_LABEL, ravelinwiz::kUserNameLimit},
     {IDC_PASSWORD_LABEL, IDC_PASSWORD_EDIT, IDS_PASSWORD_LABEL, ravelinwiz::kPasswordLimit},
@@ -63,9 +62,7 @@ void CRavelinPropertyPage4::PrefillCredentials() {
 }
 
 bool CRavelinPropertyPage4::OnWizardNext() {
-    auto field = [this](int control) {
-        return ravelinwiz::ToUtf16(ravelinwiz::ControlText(Window(), control));
-    };
+    auto field = [this](int control) { return ravelinwiz::ToUtf16(ravelinwiz::ControlText(Window(), control)); };
     const ravelinwiz::DialUpFields fields{field(IDC_CONNECTION_NAME_EDIT), field(IDC_DIAL_NUMBER_EDIT),
                                           field(IDC_USER_NAME_EDIT), field(IDC_PASSWORD_EDIT)};
     ravelinwiz::PageWizardUi ui(Window());

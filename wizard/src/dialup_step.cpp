@@ -7,9 +7,7 @@ namespace ravelinwiz {
 namespace {
 
 // The model table's names are plain ASCII.
-std::u16string FromAscii(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
+std::u16string FromAscii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 // An empty required field: the user fixes it and presses Next again.
 DialUpOutcome RejectField(WizardUi& ui, StringId message) {
@@ -20,8 +18,8 @@ DialUpOutcome RejectField(WizardUi& ui, StringId message) {
 
 }  // namespace
 
-DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields,
-                            WizardUi& ui, EntryWriter& writer) {
+DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields, WizardUi& ui,
+                            EntryWriter& writer) {
     ui.SetWizardButtons(kButtonsNone);
     const std::u16string deviceName = FromAscii(LookupModemDriver(detectedModel).friendlyName);
 
@@ -33,8 +31,8 @@ DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields
     }
 
     writer.Delete(fields.connectionName);  // nothing to delete is not an error
-    const WriteOutcome written = writer.Write({fields.connectionName, fields.dialNumber, deviceName,
-                                               fields.userName, fields.password});
+    const WriteOutcome written =
+        writer.Write({fields.connectionName, fields.dialNumber, deviceName, fields.userName, fields.password});
     if (!written.ok) {
         ui.SetWizardButtons(kButtonBack);
         return {false, written.failureText};

@@ -32,7 +32,7 @@ struct DialUpOutcome {
 
 // The dial-up page's Next: checks the fields, replaces any entry of the same
 // name and writes the new one over the detected model's modem.
-DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields,
-                            WizardUi& ui, EntryWriter& writer);
+DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields& fields, WizardUi& ui,
+                            EntryWriter& writer);
 
 }  // namespace ravelinwiz

@@ -9,9 +9,7 @@ namespace {
 
 constexpr char kFieldSeparator = ';';
 
-InstallOutcome NotStarted(SystemInfo& system, uint32_t error) {
-    return {false, ComposeSystemError(system, "", error)};
-}
+InstallOutcome NotStarted(SystemInfo& system, uint32_t error) { return {false, ComposeSystemError(system, "", error)}; }
 
 }  // namespace
 
@@ -32,8 +30,8 @@ std::optional<std::string> DirectoryOfModule(const std::string& modulePath) {
     return modulePath.substr(0, slash);
 }
 
-InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields,
-                                     WizardUi& ui, SystemInfo& system, ProcessStarter& starter) {
+InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields, WizardUi& ui,
+                                     SystemInfo& system, ProcessStarter& starter) {
     ui.SetWizardButtons(kButtonsNone);
     const std::string hardwareId = LookupModemDriver(detectedModel).hardwareId;
     ui.SetWizardButtons(kButtonBack | kButtonNext);
@@ -49,8 +47,7 @@ InstallOutcome RunDriverInstallation(const std::string& detectedModel, const Ins
 
     const bool sixteenBit = IsWindows95Or98(system.QueryVersion());
     const std::optional<std::string> modulePath = system.ModuleFileName();
-    const std::optional<std::string> directory =
-        modulePath ? DirectoryOfModule(*modulePath) : std::nullopt;
+    const std::optional<std::string> directory = modulePath ? DirectoryOfModule(*modulePath) : std::nullopt;
     if (!directory) {
         return {};
     }
@@ -58,12 +55,10 @@ InstallOutcome RunDriverInstallation(const std::string& detectedModel, const Ins
     StartResult result;
     if (sixteenBit) {
         result = starter.ShellOpenHidden(*directory + "\\" + kInstaller16,
-                                         BuildInstaller16Parameters(fields.port, fields.apn),
-                                         kInstallerWaitMs);
+                                         BuildInstaller16Parameters(fields.port, fields.apn), kInstallerWaitMs);
     } else {
         result = starter.RunHidden(*directory + "\\" + kInstaller32,
-                                   BuildInstaller32CommandLine(fields.port, fields.apn, hardwareId),
-                                   kInstallerWaitMs);
+                                   BuildInstaller32CommandLine(fields.port, fields.apn, hardwareId), kInstallerWaitMs);
     }
     if (!result.started) {
         return NotStarted(system, result.error);

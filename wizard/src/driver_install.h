@@ -13,8 +13,7 @@ constexpr char kInstaller16[] = "GMINST16.EXE";
 constexpr uint32_t kInstallerWaitMs = 600000;  // 10 minutes
 
 // "MDMTavo.inf;<port>;<apn>;<hardware id>": the 32-bit installer's command line.
-std::string BuildInstaller32CommandLine(const std::string& port, const std::string& apn,
-                                        const std::string& hardwareId);
+std::string BuildInstaller32CommandLine(const std::string& port, const std::string& apn, const std::string& hardwareId);
 // "MDMTavo.inf;<port>;<apn>": the 16-bit installer's parameters.
 std::string BuildInstaller16Parameters(const std::string& port, const std::string& apn);
 
@@ -35,7 +34,7 @@ struct InstallOutcome {
 
 // The installation page's Next: checks the fields, then runs the installer
 // for the detected model and waits for it.
-InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields,
-                                     WizardUi& ui, SystemInfo& system, ProcessStarter& starter);
+InstallOutcome RunDriverInstallation(const std::string& detectedModel, const InstallFields& fields, WizardUi& ui,
+                                     SystemInfo& system, ProcessStarter& starter);
 
 }  // namespace ravelinwiz

@@ -58,8 +58,7 @@ void CRavelinPropertyPage3::OfferSuggestions() {
     if (!apnText.empty()) {
         return;
     }
-    offered_ = ravelinwiz::SuggestionsForEmptyApn(apnText, app_.apnTable ? &*app_.apnTable : nullptr,
-                                                  app_.simReader);
+    offered_ = ravelinwiz::SuggestionsForEmptyApn(apnText, app_.apnTable ? &*app_.apnTable : nullptr, app_.simReader);
     if (offered_.size() == 1) {
         UseSuggestion(offered_.front());
     } else if (offered_.size() > 1) {
@@ -88,8 +87,7 @@ void CRavelinPropertyPage3::UseSuggestion(const ravelinwiz::ApnSuggestion& sugge
         tip += L"\n" + FillIn(ravelinwiz::LoadResString(IDS_APN_OTHER_APNS), Joined(suggestion.otherApns));
     }
     SetToolTipText(IDC_APN_EDIT, tip);
-    ShowSourceLine(FillIn(ravelinwiz::LoadResString(IDS_APN_SUGGESTED),
-                          ravelinwiz::FromUtf8(suggestion.operatorName)));
+    ShowSourceLine(FillIn(ravelinwiz::LoadResString(IDS_APN_SUGGESTED), ravelinwiz::FromUtf8(suggestion.operatorName)));
 }
 
 void CRavelinPropertyPage3::ShowSourceLine(const std::wstring& text) {
@@ -132,8 +130,7 @@ std::string CRavelinPropertyPage3::SelectedPort() const {
         return {};
     }
     std::wstring text(length + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(list, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(&text[0]));
+    const LRESULT copied = SendMessageW(list, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(copied == CB_ERR ? 0 : copied);
     return ravelinwiz::ToAnsi(text);
 }
@@ -142,9 +139,9 @@ bool CRavelinPropertyPage3::OnWizardNext() {
     const std::wstring apnText = ravelinwiz::ControlText(Window(), IDC_APN_EDIT);
     const std::string apn = ravelinwiz::ToAnsi(apnText);
     ravelinwiz::PageWizardUi ui(Window());
-    const bool goOn = ravelinwiz::RunDriverInstallation(app_.results.model, {SelectedPort(), apn}, ui,
-                                                        app_.system, app_.starter)
-                          .goOn;
+    const bool goOn =
+        ravelinwiz::RunDriverInstallation(app_.results.model, {SelectedPort(), apn}, ui, app_.system, app_.starter)
+            .goOn;
     if (goOn) {
         app_.installedApn = ravelinwiz::ToUtf8(apnText);
     }

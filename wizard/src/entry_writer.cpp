@@ -21,8 +21,8 @@ struct KnownResult {
 
 // The text of a failed call: its own text for the results it knows, the
 // system's text (or the code) after the prefix for any other.
-std::string DescribeFailure(SystemInfo& system, uint32_t code,
-                            std::initializer_list<KnownResult> known, const char* prefix) {
+std::string DescribeFailure(SystemInfo& system, uint32_t code, std::initializer_list<KnownResult> known,
+                            const char* prefix) {
     for (const KnownResult& result : known) {
         if (result.code == code) {
             return result.text;
@@ -32,38 +32,34 @@ std::string DescribeFailure(SystemInfo& system, uint32_t code,
 }
 
 std::string ValidationFailure(SystemInfo& system, uint32_t code) {
-    return DescribeFailure(
-        system, code,
-        {{kErrorInvalidName, "The format of the name for the new connection is invalid"},
-         {kErrorAlreadyExists, "The name for the new connection already exists"},
-         {kErrorCannotFindPhonebookEntry, "The specified Phonebook doesn't exist"}},
-        "RasValidateEntryName error - ");
+    return DescribeFailure(system, code,
+                           {{kErrorInvalidName, "The format of the name for the new connection is invalid"},
+                            {kErrorAlreadyExists, "The name for the new connection already exists"},
+                            {kErrorCannotFindPhonebookEntry, "The specified Phonebook doesn't exist"}},
+                           "RasValidateEntryName error - ");
 }
 
 std::string PropertiesFailure(SystemInfo& system, uint32_t code) {
-    return DescribeFailure(
-        system, code,
-        {{kErrorInvalidParameter, "The specified Ras Entry does not contain adequate parameters"},
-         {kErrorBufferInvalid, "The pointer to the specified Ras Entry is invalid"},
-         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"}},
-        "RasSetEntryProperties error -- ");
+    return DescribeFailure(system, code,
+                           {{kErrorInvalidParameter, "The specified Ras Entry does not contain adequate parameters"},
+                            {kErrorBufferInvalid, "The pointer to the specified Ras Entry is invalid"},
+                            {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"}},
+                           "RasSetEntryProperties error -- ");
 }
 
 std::string DialParamsFailure(SystemInfo& system, uint32_t code) {
-    return DescribeFailure(
-        system, code,
-        {{kErrorBufferInvalid, "The pointer to the specified Ras Dail Params is invalid"},
-         {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"},
-         {kErrorCannotFindPhonebookEntry, "The specified Phonebook Entries are not found"}},
-        "RasSetEntryDialParams error - ");
+    return DescribeFailure(system, code,
+                           {{kErrorBufferInvalid, "The pointer to the specified Ras Dail Params is invalid"},
+                            {kErrorCannotOpenPhonebook, "The Phonebook is corrupted or missing components"},
+                            {kErrorCannotFindPhonebookEntry, "The specified Phonebook Entries are not found"}},
+                           "RasSetEntryDialParams error - ");
 }
 
 uint32_t SetNewEntry(RasPhonebook& phonebook, const std::string& name, const RasEntryV1& entry) {
     return phonebook.SetEntryProperties(name, entry, sizeof entry, nullptr, 0);
 }
 
-uint32_t SetNewEntry(RasPhonebook& phonebook, const std::u16string& name,
-                     const RasEntryV1W& entry) {
+uint32_t SetNewEntry(RasPhonebook& phonebook, const std::u16string& name, const RasEntryV1W& entry) {
     return phonebook.SetEntryProperties(name, entry, sizeof entry);
 }
 
@@ -71,8 +67,7 @@ uint32_t SetNewEntry(RasPhonebook& phonebook, const std::u16string& name,
 // ANSI or the wide calls as the record types say.
 template <typename Char>
 std::optional<std::string> WriteRecords(SystemInfo& system, RasPhonebook& phonebook,
-                                        const std::basic_string<Char>& name,
-                                        const BasicRasEntryV1<Char>& entry,
+                                        const std::basic_string<Char>& name, const BasicRasEntryV1<Char>& entry,
                                         const BasicRasDialParamsV1<Char>& params) {
     uint32_t result = phonebook.ValidateEntryName(name);
     if (result != 0) {
@@ -107,9 +102,7 @@ std::array<EntryText, kEntryTextCount> EntryTexts(const EntryFields& fields) {
              {"password", fields.password, kMaxPassword}}};
 }
 
-std::string TooLongText(const char* label) {
-    return std::string("The ") + label + " does not fit its phonebook field";
-}
+std::string TooLongText(const char* label) { return std::string("The ") + label + " does not fit its phonebook field"; }
 
 std::string NotInCodePageText(const char* label) {
     return std::string("The ") + label + " holds characters the ANSI code page lacks";
@@ -177,8 +170,7 @@ std::optional<std::string> EntryWriter::WriteWide(const EntryFields& fields) {
                         BuildDialParams(fields.connectionName, fields.userName, fields.password));
 }
 
-std::optional<std::string> EntryWriter::WriteAnsi(const EntryFields& fields,
-                                                   bool fixModemSettings) {
+std::optional<std::string> EntryWriter::WriteAnsi(const EntryFields& fields, bool fixModemSettings) {
     const std::array<EntryText, kEntryTextCount> texts = EntryTexts(fields);
     std::array<std::string, kEntryTextCount> encoded;
     for (size_t i = 0; i < kEntryTextCount; ++i) {
@@ -192,9 +184,8 @@ std::optional<std::string> EntryWriter::WriteAnsi(const EntryFields& fields,
         encoded[i] = std::move(*text);
     }
     const auto& [name, phoneNumber, deviceName, userName, password] = encoded;
-    std::optional<std::string> failure =
-        WriteRecords(system_, phonebook_, name, BuildGprsEntry(phoneNumber, deviceName),
-                     BuildDialParams(name, userName, password));
+    std::optional<std::string> failure = WriteRecords(
+        system_, phonebook_, name, BuildGprsEntry(phoneNumber, deviceName), BuildDialParams(name, userName, password));
     if (!failure && fixModemSettings) {
         failure = FixModemSettings(name);
     }
@@ -251,8 +242,8 @@ std::optional<std::string> EntryWriter::PhonebookPath() {
     return windowsDirectory->substr(0, colon + 1) + kPhonebookFolder + kPhonebookFile;
 }
 
-bool EntryWriter::PatchPhonebookFile(const std::u16string& connectionName,
-                                     bool hardwareFlowControl, bool protocol, bool compression) {
+bool EntryWriter::PatchPhonebookFile(const std::u16string& connectionName, bool hardwareFlowControl, bool protocol,
+                                     bool compression) {
     const std::optional<std::string> path = PhonebookPath();
     if (!path) {
         return false;

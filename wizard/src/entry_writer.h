@@ -55,8 +55,8 @@ public:
     bool Delete(const std::u16string& connectionName);
     // Writes the three keys into the entry's section of the phonebook file on
     // the Windows drive; false when the drive is unknown and nothing was written.
-    bool PatchPhonebookFile(const std::u16string& connectionName, bool hardwareFlowControl,
-                            bool protocol, bool compression);
+    bool PatchPhonebookFile(const std::u16string& connectionName, bool hardwareFlowControl, bool protocol,
+                            bool compression);
 
 private:
     std::optional<std::string> WriteWide(const EntryFields& fields);

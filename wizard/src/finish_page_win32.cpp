@@ -22,7 +22,7 @@ void CRavelinPropertyPage5::OnSetActive() { SetWizardButtons(PSWIZB_FINISH); }
 
 bool CRavelinPropertyPage5::OnWizardFinish() {
     const bool restartNow = IsDlgButtonChecked(Window(), IDC_RESTART_NOW) == BST_CHECKED;
-    ravelinwiz::RunFinish(restartNow ? ravelinwiz::RestartChoice::kNow : ravelinwiz::RestartChoice::kLater,
-                          app_.system, app_.restarter);
+    ravelinwiz::RunFinish(restartNow ? ravelinwiz::RestartChoice::kNow : ravelinwiz::RestartChoice::kLater, app_.system,
+                          app_.restarter);
     return true;
 }

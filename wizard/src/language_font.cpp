@@ -21,22 +21,22 @@ constexpr char16_t kTraditionalChineseFace[] = u"\u65B0\u7D30\u660E\u9AD4";
 
 LanguageFont ChooseLanguageFont(uint16_t languageId) {
     switch (PrimaryLanguage(languageId)) {
-    case kLangChinese:
-        if (SubLanguage(languageId) == kSublangChineseTraditional) {
-            return {kTraditionalChineseFace, 11};
-        }
-        if (SubLanguage(languageId) == kSublangChineseSimplified) {
-            return {u"SimSun", 10};
-        }
-        break;
-    case kLangEnglish:
-        return {u"Verdana", 10};
-    case kLangJapanese:
-        return {u"MS UI Gothic", 10};
-    case kLangKorean:
-        return {u"Gulim", 10};
-    default:
-        break;
+        case kLangChinese:
+            if (SubLanguage(languageId) == kSublangChineseTraditional) {
+                return {kTraditionalChineseFace, 11};
+            }
+            if (SubLanguage(languageId) == kSublangChineseSimplified) {
+                return {u"SimSun", 10};
+            }
+            break;
+        case kLangEnglish:
+            return {u"Verdana", 10};
+        case kLangJapanese:
+            return {u"MS UI Gothic", 10};
+        case kLangKorean:
+            return {u"Gulim", 10};
+        default:
+            break;
     }
     return {u"MS Shell Dlg", 9};
 }

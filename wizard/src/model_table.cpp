@@ -2,8 +2,7 @@
 
 namespace ravelinwiz {
 
-const ModemDriver kGenericModemDriver = {"tavo_generic_usb_wireless_modem",
-                                         "Tavo Generic USB Wireless Modem"};
+const ModemDriver kGenericModemDriver = {"tavo_generic_usb_wireless_modem", "Tavo Generic USB Wireless Modem"};
 
 const ModelRow kModelTable[] = {
     {"83K55_Q38", kGenericModemDriver},

@@ -12,9 +12,7 @@ uint32_t ReadWord(const uint8_t* bytes, size_t offset) {
     return value;
 }
 
-void WriteWord(uint8_t* bytes, size_t offset, uint32_t value) {
-    std::memcpy(bytes + offset, &value, sizeof value);
-}
+void WriteWord(uint8_t* bytes, size_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, sizeof value); }
 
 constexpr size_t kBytesRead = kProviderSubtypeOffset + sizeof(uint32_t);
 static_assert(kBytesRead > kDcbFlagsOffset + sizeof(uint32_t), "subtype is the last field read");

@@ -4,8 +4,7 @@ namespace ravelinwiz {
 
 namespace {
 
-void PollDetectorPort(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui,
-                      DetectionResults& results) {
+void PollDetectorPort(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui, DetectionResults& results) {
     ui.BeginWaitCursor();
     sleeper.Sleep(kDetectPollIntervalMs);
     results.port = detector.GetCurConnectPort();
@@ -14,8 +13,7 @@ void PollDetectorPort(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& 
 
 }  // namespace
 
-bool RunPhoneDetection(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui,
-                       DetectionResults& results) {
+bool RunPhoneDetection(ConnectionDetector& detector, Sleeper& sleeper, WizardUi& ui, DetectionResults& results) {
     ui.SetWizardButtons(kButtonBack);
     detector.StartDetect();  // a detector already running is left alone
 

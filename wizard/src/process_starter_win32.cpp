@@ -8,8 +8,8 @@ namespace ravelinwiz {
 
 using ravelin::win32::UniqueHandle;
 
-StartResult Win32ProcessStarter::RunHidden(const std::string& program,
-                                           const std::string& commandLine, uint32_t waitMs) {
+StartResult Win32ProcessStarter::RunHidden(const std::string& program, const std::string& commandLine,
+                                           uint32_t waitMs) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -18,8 +18,8 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program,
     // CreateProcess may write into the command line, so it gets its own copy.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         return {false, GetLastError()};
     }
     const UniqueHandle running(process.hProcess);
@@ -29,8 +29,8 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program,
     return {true, 0};
 }
 
-StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program,
-                                                 const std::string& parameters, uint32_t waitMs) {
+StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program, const std::string& parameters,
+                                                 uint32_t waitMs) {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;

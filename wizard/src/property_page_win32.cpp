@@ -55,11 +55,9 @@ HPROPSHEETPAGE CRavelinPropertyPage::CreatePage() {
     return CreatePropertySheetPageW(&page);
 }
 
-INT_PTR CALLBACK CRavelinPropertyPage::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) {
+INT_PTR CALLBACK CRavelinPropertyPage::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* page = reinterpret_cast<CRavelinPropertyPage*>(
-            reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
+        auto* page = reinterpret_cast<CRavelinPropertyPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
         page->window_ = window;
         return page->OnInitDialog();
@@ -80,33 +78,33 @@ INT_PTR CALLBACK CRavelinPropertyPage::DialogProc(HWND window, UINT message, WPA
 
 INT_PTR CRavelinPropertyPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_NOTIFY:
-        SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
-        return TRUE;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return FALSE;
-    case WM_CTLCOLORSTATIC:
-        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_MOUSEMOVE:
-        RelayToToolTip(message, wParam, lParam);
-        return FALSE;
-    default:
-        return FALSE;
+        case WM_NOTIFY:
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
+            return TRUE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return FALSE;
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_MOUSEMOVE:
+            RelayToToolTip(message, wParam, lParam);
+            return FALSE;
+        default:
+            return FALSE;
     }
 }
 
 LRESULT CRavelinPropertyPage::OnNotify(const NMHDR& header) {
     switch (header.code) {
-    case PSN_SETACTIVE:
-        OnSetActive();
-        return 0;
-    case PSN_WIZNEXT:
-        return OnWizardNext() ? 0 : kStayOnPage;
-    case PSN_WIZFINISH:
-        return OnWizardFinish() ? FALSE : TRUE;
-    default:
-        return 0;
+        case PSN_SETACTIVE:
+            OnSetActive();
+            return 0;
+        case PSN_WIZNEXT:
+            return OnWizardNext() ? 0 : kStayOnPage;
+        case PSN_WIZFINISH:
+            return OnWizardFinish() ? FALSE : TRUE;
+        default:
+            return 0;
     }
 }
 
@@ -143,21 +141,18 @@ void CRavelinPropertyPage::SetWizardButtons(DWORD sheetButtons) {
 
 void CRavelinPropertyPage::SetBanner(int control, UINT bitmapId) {
     if (banner_ == nullptr) {
-        banner_ = static_cast<HBITMAP>(LoadImageW(ravelinwiz::ModuleInstance(),
-                                                  MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                                  LR_DEFAULTCOLOR));
+        banner_ = static_cast<HBITMAP>(
+            LoadImageW(ravelinwiz::ModuleInstance(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     }
-    SendDlgItemMessageW(window_, control, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(banner_));
+    SendDlgItemMessageW(window_, control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_));
 }
 
 HFONT CRavelinPropertyPage::CreateLanguageFont(int pointSize, int weight) {
     HDC dc = GetDC(window_);
     const int height = -MulDiv(pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(window_, dc);
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE,
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                        reinterpret_cast<const wchar_t*>(languageFont_.faceName));
 }
 
@@ -187,9 +182,8 @@ void CRavelinPropertyPage::SetText(int control, UINT stringId) {
 
 void CRavelinPropertyPage::CreateToolTip() {
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | TTS_BALLOON, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                               ravelinwiz::ModuleInstance(), nullptr);
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | TTS_BALLOON, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, ravelinwiz::ModuleInstance(), nullptr);
     if (toolTip_ == nullptr) {
         return;
     }

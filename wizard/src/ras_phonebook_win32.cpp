@@ -56,41 +56,34 @@ uint32_t Win32RasPhonebook::ValidateEntryName(const std::string& name) {
     return RasValidateEntryNameA(nullptr, name.c_str());
 }
 
-uint32_t Win32RasPhonebook::SetEntryProperties(const std::string& name, const RasEntryV1& entry,
-                                               uint32_t entrySize, const uint8_t* deviceInfo,
-                                               uint32_t deviceInfoSize) {
+uint32_t Win32RasPhonebook::SetEntryProperties(const std::string& name, const RasEntryV1& entry, uint32_t entrySize,
+                                               const uint8_t* deviceInfo, uint32_t deviceInfoSize) {
     RasEntryV1 record = entry;
     std::vector<BYTE> device;
     if (deviceInfo != nullptr) {
         device.assign(deviceInfo, deviceInfo + deviceInfoSize);
     }
-    return RasSetEntryPropertiesA(nullptr, name.c_str(), reinterpret_cast<LPRASENTRYA>(&record),
-                                  entrySize, device.empty() ? nullptr : device.data(),
-                                  static_cast<DWORD>(device.size()));
+    return RasSetEntryPropertiesA(nullptr, name.c_str(), reinterpret_cast<LPRASENTRYA>(&record), entrySize,
+                                  device.empty() ? nullptr : device.data(), static_cast<DWORD>(device.size()));
 }
 
 uint32_t Win32RasPhonebook::SetEntryDialParams(const RasDialParamsV1& params, bool removePassword) {
     RasDialParamsV1 record = params;
-    return RasSetEntryDialParamsA(nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&record),
-                                  removePassword ? TRUE : FALSE);
+    return RasSetEntryDialParamsA(nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&record), removePassword ? TRUE : FALSE);
 }
 
-uint32_t Win32RasPhonebook::GetEntryProperties(const std::string& name, RasEntryV1& entry,
-                                               uint32_t& entrySize, uint8_t* deviceInfo,
-                                               uint32_t& deviceInfoSize) {
+uint32_t Win32RasPhonebook::GetEntryProperties(const std::string& name, RasEntryV1& entry, uint32_t& entrySize,
+                                               uint8_t* deviceInfo, uint32_t& deviceInfoSize) {
     DWORD entryBytes = entrySize;
     DWORD deviceBytes = deviceInfoSize;
-    const DWORD result = RasGetEntryPropertiesA(nullptr, name.c_str(),
-                                                reinterpret_cast<LPRASENTRYA>(&entry), &entryBytes,
-                                                deviceInfo, &deviceBytes);
+    const DWORD result = RasGetEntryPropertiesA(nullptr, name.c_str(), reinterpret_cast<LPRASENTRYA>(&entry),
+                                                &entryBytes, deviceInfo, &deviceBytes);
     entrySize = entryBytes;
     deviceInfoSize = deviceBytes;
     return result;
 }
 
-uint32_t Win32RasPhonebook::DeleteEntry(const std::string& name) {
-    return RasDeleteEntryA(nullptr, name.c_str());
-}
+uint32_t Win32RasPhonebook::DeleteEntry(const std::string& name) { return RasDeleteEntryA(nullptr, name.c_str()); }
 
 uint32_t Win32RasPhonebook::ValidateEntryName(const std::u16string& name) {
     return RasValidateEntryNameW(nullptr, WideText(name));
@@ -99,19 +92,15 @@ uint32_t Win32RasPhonebook::ValidateEntryName(const std::u16string& name) {
 uint32_t Win32RasPhonebook::SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
                                                uint32_t entrySize) {
     RasEntryV1W record = entry;
-    return RasSetEntryPropertiesW(nullptr, WideText(name), reinterpret_cast<LPRASENTRYW>(&record),
-                                  entrySize, nullptr, 0);
+    return RasSetEntryPropertiesW(nullptr, WideText(name), reinterpret_cast<LPRASENTRYW>(&record), entrySize, nullptr,
+                                  0);
 }
 
-uint32_t Win32RasPhonebook::SetEntryDialParams(const RasDialParamsV1W& params,
-                                               bool removePassword) {
+uint32_t Win32RasPhonebook::SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) {
     RasDialParamsV1W record = params;
-    return RasSetEntryDialParamsW(nullptr, reinterpret_cast<LPRASDIALPARAMSW>(&record),
-                                  removePassword ? TRUE : FALSE);
+    return RasSetEntryDialParamsW(nullptr, reinterpret_cast<LPRASDIALPARAMSW>(&record), removePassword ? TRUE : FALSE);
 }
 
-uint32_t Win32RasPhonebook::DeleteEntry(const std::u16string& name) {
-    return RasDeleteEntryW(nullptr, WideText(name));
-}
+uint32_t Win32RasPhonebook::DeleteEntry(const std::u16string& name) { return RasDeleteEntryW(nullptr, WideText(name)); }
 
 }  // namespace ravelinwiz

@@ -41,9 +41,7 @@ BasicRasDialParamsV1<Char> BuildDialParams(const std::basic_string<Char>& entryN
 
 template RasEntryV1 BuildGprsEntry(const std::string&, const std::string&);
 template RasEntryV1W BuildGprsEntry(const std::u16string&, const std::u16string&);
-template RasDialParamsV1 BuildDialParams(const std::string&, const std::string&,
-                                         const std::string&);
-template RasDialParamsV1W BuildDialParams(const std::u16string&, const std::u16string&,
-                                          const std::u16string&);
+template RasDialParamsV1 BuildDialParams(const std::string&, const std::string&, const std::string&);
+template RasDialParamsV1W BuildDialParams(const std::u16string&, const std::u16string&, const std::u16string&);
 
 }  // namespace ravelinwiz

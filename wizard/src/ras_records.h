@@ -129,9 +129,8 @@ constexpr uint32_t kOptionModemLights = 0x00000100;
 constexpr uint32_t kOptionSwCompression = 0x00000200;
 constexpr uint32_t kOptionPreviewUserPassword = 0x01000000;
 constexpr uint32_t kOptionShowDialingProgress = 0x04000000;
-constexpr uint32_t kGprsEntryOptions = kOptionShowDialingProgress | kOptionPreviewUserPassword |
-                                       kOptionSwCompression | kOptionModemLights |
-                                       kOptionRemoteDefaultGateway | kOptionIpHeaderCompression;
+constexpr uint32_t kGprsEntryOptions = kOptionShowDialingProgress | kOptionPreviewUserPassword | kOptionSwCompression |
+                                       kOptionModemLights | kOptionRemoteDefaultGateway | kOptionIpHeaderCompression;
 constexpr uint32_t kNetProtocolIp = 4;
 constexpr uint32_t kFramingPpp = 1;
 constexpr char kDeviceTypeModem[] = "modem";

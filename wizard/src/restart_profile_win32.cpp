@@ -7,10 +7,10 @@ static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "one privilege: the 16-byte previo
 
 // The wide writer takes the section name as typed, so it finds the entry under
 // every name the wide phonebook calls accept.
-void Win32ProfileWriter::WriteString(const std::string& file, const std::u16string& section,
-                                     const std::string& key, const std::string& value) {
-    WritePrivateProfileStringW(ToWide(section).c_str(), FromAnsi(key).c_str(),
-                               FromAnsi(value).c_str(), FromAnsi(file).c_str());
+void Win32ProfileWriter::WriteString(const std::string& file, const std::u16string& section, const std::string& key,
+                                     const std::string& value) {
+    WritePrivateProfileStringW(ToWide(section).c_str(), FromAnsi(key).c_str(), FromAnsi(value).c_str(),
+                               FromAnsi(file).c_str());
 }
 
 // Failures are ignored: a refused restart is not reported either.

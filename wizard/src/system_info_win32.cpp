@@ -50,8 +50,7 @@ std::optional<std::string> Win32SystemInfo::ToAnsiCodePage(const std::u16string&
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int length =
-        WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, usedDefaultOut);
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, usedDefaultOut);
     if (length <= 0 || usedDefault) {
         return std::nullopt;
     }

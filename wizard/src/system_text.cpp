@@ -25,8 +25,6 @@ bool IsWindows95Or98(const OsVersion& version) {
            (version.minor == kMinorWindows95 || version.minor == kMinorWindows98);
 }
 
-bool IsNtFamily(const OsVersion& version) {
-    return version.known && version.platform == kPlatformNt;
-}
+bool IsNtFamily(const OsVersion& version) { return version.known && version.platform == kPlatformNt; }
 
 }  // namespace ravelinwiz

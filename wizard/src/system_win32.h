@@ -19,10 +19,8 @@ public:
 
 class Win32ProcessStarter : public ProcessStarter {
 public:
-    StartResult RunHidden(const std::string& program, const std::string& commandLine,
-                          uint32_t waitMs) override;
-    StartResult ShellOpenHidden(const std::string& program, const std::string& parameters,
-                                uint32_t waitMs) override;
+    StartResult RunHidden(const std::string& program, const std::string& commandLine, uint32_t waitMs) override;
+    StartResult ShellOpenHidden(const std::string& program, const std::string& parameters, uint32_t waitMs) override;
 };
 
 class Win32RasPhonebook : public RasPhonebook {
@@ -31,12 +29,11 @@ public:
     uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry, uint32_t entrySize,
                                 const uint8_t* deviceInfo, uint32_t deviceInfoSize) override;
     uint32_t SetEntryDialParams(const RasDialParamsV1& params, bool removePassword) override;
-    uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry, uint32_t& entrySize,
-                                uint8_t* deviceInfo, uint32_t& deviceInfoSize) override;
+    uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry, uint32_t& entrySize, uint8_t* deviceInfo,
+                                uint32_t& deviceInfoSize) override;
     uint32_t DeleteEntry(const std::string& name) override;
     uint32_t ValidateEntryName(const std::u16string& name) override;
-    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
-                                uint32_t entrySize) override;
+    uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry, uint32_t entrySize) override;
     uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) override;
     uint32_t DeleteEntry(const std::u16string& name) override;
 };

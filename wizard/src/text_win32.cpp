@@ -39,9 +39,7 @@ std::wstring FromAnsi(const std::string& text) {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide text is UTF-16");
 
-std::u16string ToUtf16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
+std::u16string ToUtf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 

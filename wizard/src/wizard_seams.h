@@ -72,12 +72,10 @@ class ProcessStarter {
 public:
     virtual ~ProcessStarter() = default;
     // Creates the process hidden, then waits up to waitMs for it to end.
-    virtual StartResult RunHidden(const std::string& program, const std::string& commandLine,
-                                  uint32_t waitMs) = 0;
+    virtual StartResult RunHidden(const std::string& program, const std::string& commandLine, uint32_t waitMs) = 0;
     // Starts the program through the shell's "open" verb, hidden, then waits
     // up to waitMs for it to end.
-    virtual StartResult ShellOpenHidden(const std::string& program, const std::string& parameters,
-                                        uint32_t waitMs) = 0;
+    virtual StartResult ShellOpenHidden(const std::string& program, const std::string& parameters, uint32_t waitMs) = 0;
 };
 
 // The default remote-access phonebook; every call returns the system's result
@@ -88,20 +86,17 @@ class RasPhonebook {
 public:
     virtual ~RasPhonebook() = default;
     virtual uint32_t ValidateEntryName(const std::string& name) = 0;
-    virtual uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry,
-                                        uint32_t entrySize, const uint8_t* deviceInfo,
-                                        uint32_t deviceInfoSize) = 0;
+    virtual uint32_t SetEntryProperties(const std::string& name, const RasEntryV1& entry, uint32_t entrySize,
+                                        const uint8_t* deviceInfo, uint32_t deviceInfoSize) = 0;
     virtual uint32_t SetEntryDialParams(const RasDialParamsV1& params, bool removePassword) = 0;
     // entrySize and deviceInfoSize are in-out byte counts, as the system takes them.
-    virtual uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry,
-                                        uint32_t& entrySize, uint8_t* deviceInfo,
-                                        uint32_t& deviceInfoSize) = 0;
+    virtual uint32_t GetEntryProperties(const std::string& name, RasEntryV1& entry, uint32_t& entrySize,
+                                        uint8_t* deviceInfo, uint32_t& deviceInfoSize) = 0;
     virtual uint32_t DeleteEntry(const std::string& name) = 0;
 
     virtual uint32_t ValidateEntryName(const std::u16string& name) = 0;
     // Without device information.
-    virtual uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry,
-                                        uint32_t entrySize) = 0;
+    virtual uint32_t SetEntryProperties(const std::u16string& name, const RasEntryV1W& entry, uint32_t entrySize) = 0;
     virtual uint32_t SetEntryDialParams(const RasDialParamsV1W& params, bool removePassword) = 0;
     virtual uint32_t DeleteEntry(const std::u16string& name) = 0;
 };
@@ -111,8 +106,8 @@ public:
 class ProfileWriter {
 public:
     virtual ~ProfileWriter() = default;
-    virtual void WriteString(const std::string& file, const std::u16string& section,
-                             const std::string& key, const std::string& value) = 0;
+    virtual void WriteString(const std::string& file, const std::u16string& section, const std::string& key,
+                             const std::string& value) = 0;
 };
 
 class Restarter {

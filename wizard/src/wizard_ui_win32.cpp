@@ -7,9 +7,8 @@
 
 namespace ravelinwiz {
 
-static_assert(kStrNoPhoneDetected == IDS_ERR_NO_PHONE &&
-                  kStrPortEmpty == IDS_ERR_PORT_EMPTY && kStrApnEmpty == IDS_ERR_APN_EMPTY &&
-                  kStrConnectionNameEmpty == IDS_ERR_CONNECTION_NAME_EMPTY &&
+static_assert(kStrNoPhoneDetected == IDS_ERR_NO_PHONE && kStrPortEmpty == IDS_ERR_PORT_EMPTY &&
+                  kStrApnEmpty == IDS_ERR_APN_EMPTY && kStrConnectionNameEmpty == IDS_ERR_CONNECTION_NAME_EMPTY &&
                   kStrDialNumberEmpty == IDS_ERR_DIAL_NUMBER_EMPTY,
               "the logic's string ids are the resource ids");
 

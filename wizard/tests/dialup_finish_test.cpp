@@ -29,8 +29,7 @@ TEST(DialUpStep, WritesEntryOverTheModelsModemAndMovesOnWithNextOnly) {
     const DialUpOutcome outcome = run.Next("SULD8F");
 
     EXPECT_TRUE(outcome.goOn);
-    EXPECT_EQ(run.phonebook.log,
-              (std::vector<std::string>{"deleteW", "validateW", "setW", "dialparamsW"}));
+    EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"deleteW", "validateW", "setW", "dialparamsW"}));
     EXPECT_EQ(run.phonebook.wideDeletedNames, std::vector<std::u16string>{u"Tavo GPRS"});
     EXPECT_EQ(std::u16string(run.phonebook.widePropertyWrites.at(0).entry.szDeviceName),
               u"Tavo-Nelm KM20 USB Communication Class");
@@ -123,8 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
         FinishCase{"LaterOnNt", RestartChoice::kLater, testing::WindowsXp(), {}},
         FinishCase{"LaterOn98", RestartChoice::kLater, testing::Windows98(), {}},
         FinishCase{"NowOnNt", RestartChoice::kNow, testing::WindowsXp(), {"privilege", "reboot"}},
-        FinishCase{"NowOnNt4", RestartChoice::kNow, OsVersion{true, 0, kPlatformNt, 4, 0},
-                   {"privilege", "reboot"}},
+        FinishCase{"NowOnNt4", RestartChoice::kNow, OsVersion{true, 0, kPlatformNt, 4, 0}, {"privilege", "reboot"}},
         FinishCase{"NowOn95", RestartChoice::kNow, testing::Windows95(), {"reboot"}},
         FinishCase{"NowOnMe", RestartChoice::kNow, testing::WindowsMe(), {"reboot"}},
         FinishCase{"NowVersionUnknown", RestartChoice::kNow, OsVersion{}, {"reboot"}}),

@@ -32,24 +32,17 @@ TEST_P(ModelTableLookup, GivesDriverOfExactlyEqualModel) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRowAndMisses, ModelTableLookup,
-    ::testing::Values(
-        ModelCase{"83K55_Q38", kGenericId, kGenericName},
-        ModelCase{"83K61_Q74T9M", kGenericId, kGenericName},
-        ModelCase{"83K47_Q62T5M", kGenericId, kGenericName},
-        ModelCase{"X9", kGenericId, kGenericName},
-        ModelCase{"WIKU9D", kGenericId, kGenericName},
-        ModelCase{"JOVE4N", "USB\\Vid_2e1a&Pid_4015&Rev_0100", "Tavo KM9 USB Communication"},
-        ModelCase{"SULD8F", "USB\\VID_2E1A&PID_4019", "Tavo-Nelm KM20 USB Communication Class"},
-        ModelCase{"ZEKO6W", "USB\\Vid_2e1a&Pid_4021&Rev_0100",
-                  "Tavo-Nelm KM3 USB Communication Class"},
-        ModelCase{"RIVA7G", kGenericId, kGenericName},
-        ModelCase{"MOXT5K", kGenericId, kGenericName},
-        ModelCase{"zeko6w", kGenericId, kGenericName},
-        ModelCase{"ZEKO6W ", kGenericId, kGenericName},
-        ModelCase{"ZEKO6", kGenericId, kGenericName},
-        ModelCase{"SULD8F\r", kGenericId, kGenericName},
-        ModelCase{"", kGenericId, kGenericName},
-        ModelCase{"N95", kGenericId, kGenericName}));
+    ::testing::Values(ModelCase{"83K55_Q38", kGenericId, kGenericName},
+                      ModelCase{"83K61_Q74T9M", kGenericId, kGenericName},
+                      ModelCase{"83K47_Q62T5M", kGenericId, kGenericName}, ModelCase{"X9", kGenericId, kGenericName},
+                      ModelCase{"WIKU9D", kGenericId, kGenericName},
+                      ModelCase{"JOVE4N", "USB\\Vid_2e1a&Pid_4015&Rev_0100", "Tavo KM9 USB Communication"},
+                      ModelCase{"SULD8F", "USB\\VID_2E1A&PID_4019", "Tavo-Nelm KM20 USB Communication Class"},
+                      ModelCase{"ZEKO6W", "USB\\Vid_2e1a&Pid_4021&Rev_0100", "Tavo-Nelm KM3 USB Communication Class"},
+                      ModelCase{"RIVA7G", kGenericId, kGenericName}, ModelCase{"MOXT5K", kGenericId, kGenericName},
+                      ModelCase{"zeko6w", kGenericId, kGenericName}, ModelCase{"ZEKO6W ", kGenericId, kGenericName},
+                      ModelCase{"ZEKO6", kGenericId, kGenericName}, ModelCase{"SULD8F\r", kGenericId, kGenericName},
+                      ModelCase{"", kGenericId, kGenericName}, ModelCase{"N95", kGenericId, kGenericName}));
 
 TEST(ModelTable, HoldsTheTenModelsInLookupOrder) {
     ASSERT_EQ(kModelTableSize, 10u);
@@ -87,9 +80,7 @@ TEST(DriverInstallation, LowerCaseOrUnknownModel_GetsTheGenericId) {
         Installation run;
         EXPECT_TRUE(run.Next(model, "COM3", "cmnet").goOn);
         ASSERT_EQ(run.starter.calls.size(), 1u);
-        EXPECT_EQ(run.starter.calls[0].arguments,
-                  "MDMTavo.inf;COM3;cmnet;tavo_generic_usb_wireless_modem")
-            << model;
+        EXPECT_EQ(run.starter.calls[0].arguments, "MDMTavo.inf;COM3;cmnet;tavo_generic_usb_wireless_modem") << model;
     }
 }
 
@@ -112,8 +103,7 @@ TEST_P(EmptyInstallField, ShowsItsMessageAndStaysWithBothButtons) {
 
 INSTANTIATE_TEST_SUITE_P(Fields, EmptyInstallField,
                          ::testing::Values(FieldCase{"", "internet", kStrPortEmpty},
-                                           FieldCase{"COM5", "", kStrApnEmpty},
-                                           FieldCase{"", "", kStrPortEmpty}));
+                                           FieldCase{"COM5", "", kStrApnEmpty}, FieldCase{"", "", kStrPortEmpty}));
 
 struct VersionCase {
     OsVersion version;
@@ -148,19 +138,17 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{testing::Windows98(), true, kProgram16, kArgs16},
                       VersionCase{testing::WindowsMe(), false, kProgram32, kArgs32},
                       VersionCase{testing::WindowsXp(), false, kProgram32, kArgs32},
-                      VersionCase{OsVersion{true, 0, kPlatformNt, 4, 0}, false, kProgram32,
-                                  kArgs32},
-                      VersionCase{OsVersion{false, 5, kPlatformWin32s, 0, 0}, false,
-                                  kProgram32, kArgs32}));
+                      VersionCase{OsVersion{true, 0, kPlatformNt, 4, 0}, false, kProgram32, kArgs32},
+                      VersionCase{OsVersion{false, 5, kPlatformWin32s, 0, 0}, false, kProgram32, kArgs32}));
 
 TEST(DriverInstallation, InstallerThatCannotStart_StaysWithoutMessage) {
     struct Case {
         const char* systemText;
         const char* expected;
     };
-    for (const Case& c : {Case{"The system cannot find the file specified.\r\n",
-                               "The system cannot find the file specified.\r\n"},
-                          Case{"", "0x00000002"}}) {
+    for (const Case& c :
+         {Case{"The system cannot find the file specified.\r\n", "The system cannot find the file specified.\r\n"},
+          Case{"", "0x00000002"}}) {
         Installation run;
         run.starter.result = {false, 2};
         if (*c.systemText != '\0') {
@@ -177,8 +165,7 @@ TEST(DriverInstallation, InstallerThatCannotStart_StaysWithoutMessage) {
 TEST(DriverInstallation, ApnWithSemicolon_IsPassedUnchanged) {
     Installation run;
     EXPECT_TRUE(run.Next("X9", "COM5", "a;b").goOn);
-    EXPECT_EQ(run.starter.calls.at(0).arguments,
-              "MDMTavo.inf;COM5;a;b;tavo_generic_usb_wireless_modem");
+    EXPECT_EQ(run.starter.calls.at(0).arguments, "MDMTavo.inf;COM5;a;b;tavo_generic_usb_wireless_modem");
 }
 
 TEST(DriverInstallation, UnreadableModulePath_StaysWithoutStarting) {

@@ -32,8 +32,7 @@ struct WriterRun {
     RecordingProfile profile;
     EntryWriter writer{system, phonebook, profile};
 
-    EntryFields fields{u"Tavo GPRS", u"*99#", u"Tavo-Nelm KM3 USB Communication Class", u"guest",
-                       u"secret"};
+    EntryFields fields{u"Tavo GPRS", u"*99#", u"Tavo-Nelm KM3 USB Communication Class", u"guest", u"secret"};
 
     WriteOutcome Write() { return writer.Write(fields); }
 };
@@ -157,18 +156,23 @@ TEST_P(RefusedText, FailsBeforeWritingAnything) {
     EXPECT_TRUE(run.profile.writes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, RefusedText,
-    ::testing::Values(RefusedTextCase{testing::WindowsXp(), {std::u16string(257, u'N'), u"*99#", kModemW, u"", u""},
-                                      "The connection name does not fit its phonebook field"},
-                      RefusedTextCase{testing::WindowsXp(), {u"GPRS", std::u16string(129, u'9'), kModemW, u"", u""},
-                                      "The dial number does not fit its phonebook field"},
-                      RefusedTextCase{testing::WindowsXp(), {u"GPRS", u"*99#", kModemW, u"", std::u16string(257, u'p')},
-                                      "The password does not fit its phonebook field"},
-                      RefusedTextCase{testing::WindowsMe(), {u"GPRS", u"*99#", kModemW, kCjk128 + u"x", u""},
-                                      "The user name does not fit its phonebook field"},
-                      RefusedTextCase{testing::Windows98(), {kOutsideAnsiName, u"*99#", kModemW, u"", u""},
-                                      "The connection name holds characters the ANSI code page lacks"}));
+INSTANTIATE_TEST_SUITE_P(Texts, RefusedText,
+                         ::testing::Values(RefusedTextCase{testing::WindowsXp(),
+                                                           {std::u16string(257, u'N'), u"*99#", kModemW, u"", u""},
+                                                           "The connection name does not fit its phonebook field"},
+                                           RefusedTextCase{testing::WindowsXp(),
+                                                           {u"GPRS", std::u16string(129, u'9'), kModemW, u"", u""},
+                                                           "The dial number does not fit its phonebook field"},
+                                           RefusedTextCase{testing::WindowsXp(),
+                                                           {u"GPRS", u"*99#", kModemW, u"", std::u16string(257, u'p')},
+                                                           "The password does not fit its phonebook field"},
+                                           RefusedTextCase{testing::WindowsMe(),
+                                                           {u"GPRS", u"*99#", kModemW, kCjk128 + u"x", u""},
+                                                           "The user name does not fit its phonebook field"},
+                                           RefusedTextCase{
+                                               testing::Windows98(),
+                                               {kOutsideAnsiName, u"*99#", kModemW, u"", u""},
+                                               "The connection name holds characters the ANSI code page lacks"}));
 
 // Which call fails, with which result code, and the text the writer composes.
 enum class FailingCall { kValidate, kSetProperties, kDialParams };
@@ -190,9 +194,15 @@ TEST_P(RasResult, ComposesItsTextAndFails) {
         run.system.errorTexts[c.code] = c.systemText;
     }
     switch (c.call) {
-    case FailingCall::kValidate: run.phonebook.validateResult = c.code; break;
-    case FailingCall::kSetProperties: run.phonebook.setPropertiesResult = c.code; break;
-    case FailingCall::kDialParams: run.phonebook.dialParamsResult = c.code; break;
+        case FailingCall::kValidate:
+            run.phonebook.validateResult = c.code;
+            break;
+        case FailingCall::kSetProperties:
+            run.phonebook.setPropertiesResult = c.code;
+            break;
+        case FailingCall::kDialParams:
+            run.phonebook.dialParamsResult = c.code;
+            break;
     }
 
     const WriteOutcome outcome = run.Write();
@@ -207,33 +217,25 @@ constexpr char kSysText[] = "Some system text.\r\n";
 INSTANTIATE_TEST_SUITE_P(
     Codes, RasResult,
     ::testing::Values(
-        ResultCase{FailingCall::kValidate, 123, kSysText,
-                   "The format of the name for the new connection is invalid", 1},
-        ResultCase{FailingCall::kValidate, 183, kSysText,
-                   "The name for the new connection already exists", 1},
+        ResultCase{FailingCall::kValidate, 123, kSysText, "The format of the name for the new connection is invalid",
+                   1},
+        ResultCase{FailingCall::kValidate, 183, kSysText, "The name for the new connection already exists", 1},
         ResultCase{FailingCall::kValidate, 623, kSysText, "The specified Phonebook doesn't exist", 1},
-        ResultCase{FailingCall::kValidate, 87, kSysText,
-                   "RasValidateEntryName error - Some system text.\r\n", 1},
+        ResultCase{FailingCall::kValidate, 87, kSysText, "RasValidateEntryName error - Some system text.\r\n", 1},
         ResultCase{FailingCall::kValidate, 0xDEAD, "", "RasValidateEntryName error - 0x0000DEAD", 1},
         ResultCase{FailingCall::kSetProperties, 87, kSysText,
                    "The specified Ras Entry does not contain adequate parameters", 2},
-        ResultCase{FailingCall::kSetProperties, 610, kSysText,
-                   "The pointer to the specified Ras Entry is invalid", 2},
-        ResultCase{FailingCall::kSetProperties, 621, kSysText,
-                   "The Phonebook is corrupted or missing components", 2},
-        ResultCase{FailingCall::kSetProperties, 623, kSysText,
-                   "RasSetEntryProperties error -- Some system text.\r\n", 2},
+        ResultCase{FailingCall::kSetProperties, 610, kSysText, "The pointer to the specified Ras Entry is invalid", 2},
+        ResultCase{FailingCall::kSetProperties, 621, kSysText, "The Phonebook is corrupted or missing components", 2},
+        ResultCase{FailingCall::kSetProperties, 623, kSysText, "RasSetEntryProperties error -- Some system text.\r\n",
+                   2},
         ResultCase{FailingCall::kSetProperties, 5, "", "RasSetEntryProperties error -- 0x00000005", 2},
-        ResultCase{FailingCall::kDialParams, 610, kSysText,
-                   "The pointer to the specified Ras Dail Params is invalid", 3},
-        ResultCase{FailingCall::kDialParams, 621, kSysText,
-                   "The Phonebook is corrupted or missing components", 3},
-        ResultCase{FailingCall::kDialParams, 623, kSysText,
-                   "The specified Phonebook Entries are not found", 3},
-        ResultCase{FailingCall::kDialParams, 87, kSysText,
-                   "RasSetEntryDialParams error - Some system text.\r\n", 3},
-        ResultCase{FailingCall::kDialParams, 0x80004005u, "",
-                   "RasSetEntryDialParams error - 0x80004005", 3}));
+        ResultCase{FailingCall::kDialParams, 610, kSysText, "The pointer to the specified Ras Dail Params is invalid",
+                   3},
+        ResultCase{FailingCall::kDialParams, 621, kSysText, "The Phonebook is corrupted or missing components", 3},
+        ResultCase{FailingCall::kDialParams, 623, kSysText, "The specified Phonebook Entries are not found", 3},
+        ResultCase{FailingCall::kDialParams, 87, kSysText, "RasSetEntryDialParams error - Some system text.\r\n", 3},
+        ResultCase{FailingCall::kDialParams, 0x80004005u, "", "RasSetEntryDialParams error - 0x80004005", 3}));
 
 TEST(EntryWriter, UnreadableVersion_FailsBeforeTouchingThePhonebook) {
     for (const char* text : {"Access is denied.\r\n", ""}) {
@@ -245,8 +247,7 @@ TEST(EntryWriter, UnreadableVersion_FailsBeforeTouchingThePhonebook) {
         const WriteOutcome outcome = run.Write();
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.failureText,
-                  *text != '\0' ? "GetVersionEx error - Access is denied.\r\n"
-                                : "GetVersionEx error - 0x00000005");
+                  *text != '\0' ? "GetVersionEx error - Access is denied.\r\n" : "GetVersionEx error - 0x00000005");
         EXPECT_TRUE(run.phonebook.log.empty());
     }
 }
@@ -286,8 +287,7 @@ TEST(EntryWriter, Windows9x_ClearsExactlyTheFlowControlBitsAndWritesTheConfigBac
 
         EXPECT_TRUE(run.Write().ok);
 
-        EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"validate", "set", "dialparams",
-                                                               "get", "get", "set"}));
+        EXPECT_EQ(run.phonebook.log, (std::vector<std::string>{"validate", "set", "dialparams", "get", "get", "set"}));
         ASSERT_EQ(run.phonebook.propertyWrites.size(), 2u);
         const std::vector<uint8_t>& written = run.phonebook.propertyWrites[1].deviceInfo;
         ASSERT_EQ(written.size(), original.size());
@@ -360,8 +360,7 @@ TEST_P(RefusedModemConfig, FailsWithInvalidTypeAndWritesNothingBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configs, RefusedModemConfig,
-                         ::testing::Values(ConfigCase{"SizeBelow64", 63, 6, 64},
-                                           ConfigCase{"SizeZero", 0, 6, 64},
+                         ::testing::Values(ConfigCase{"SizeBelow64", 63, 6, 64}, ConfigCase{"SizeZero", 0, 6, 64},
                                            ConfigCase{"NotAModem", 64, 5, 64},
                                            ConfigCase{"ReturnedTooShortForSubtype", 64, 6, 51},
                                            ConfigCase{"ReturnedTooShortForFlags", 64, 6, 31},
@@ -399,13 +398,12 @@ TEST_P(Windows9xCallFailure, ComposesItsText) {
     EXPECT_EQ(outcome.failureText, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Calls, Windows9xCallFailure,
-    ::testing::Values(Get9xCase{621, 0, 0, "RasGetEntryProperties error - Cannot open.\r\n"},
-                      Get9xCase{603, 0, 0, "RasGetEntryProperties error - 0x0000025B"},
-                      Get9xCase{0, 621, 0, "RasGetEntryProperties error - Cannot open.\r\n"},
-                      Get9xCase{0, 0, 621, "RasSetEntryProperties error - Cannot open.\r\n"},
-                      Get9xCase{0, 0, 87, "RasSetEntryProperties error - 0x00000057"}));
+INSTANTIATE_TEST_SUITE_P(Calls, Windows9xCallFailure,
+                         ::testing::Values(Get9xCase{621, 0, 0, "RasGetEntryProperties error - Cannot open.\r\n"},
+                                           Get9xCase{603, 0, 0, "RasGetEntryProperties error - 0x0000025B"},
+                                           Get9xCase{0, 621, 0, "RasGetEntryProperties error - Cannot open.\r\n"},
+                                           Get9xCase{0, 0, 621, "RasSetEntryProperties error - Cannot open.\r\n"},
+                                           Get9xCase{0, 0, 87, "RasSetEntryProperties error - 0x00000057"}));
 
 // A 32-bit process cannot hold a block of 2 GiB or more: such a reported size
 // is an allocation failure, not a crash.
@@ -436,19 +434,16 @@ TEST_P(ModemConfigPatch, PatchesOnlyValidModemConfigs) {
     const std::vector<uint8_t> before = config;
     EXPECT_EQ(ClearModemFlowControl(config.data(), c.length), c.patched);
     EXPECT_EQ(WordAt(config, kDcbFlagsOffset), c.patched ? 0xFFFFCC03u : 0xFFFFFFFFu);
-    EXPECT_TRUE(std::equal(config.begin() + kDcbFlagsOffset + 4, config.end(),
-                           before.begin() + kDcbFlagsOffset + 4));
+    EXPECT_TRUE(std::equal(config.begin() + kDcbFlagsOffset + 4, config.end(), before.begin() + kDcbFlagsOffset + 4));
 }
 
-INSTANTIATE_TEST_SUITE_P(Configs, ModemConfigPatch,
-                         ::testing::Values(ConfigPatchCase{"Valid", 64, 64, 6, true},
-                                           ConfigPatchCase{"LargerSizeField", 64, 512, 6, true},
-                                           ConfigPatchCase{"SizeBelow64", 64, 63, 6, false},
-                                           ConfigPatchCase{"SubtypeSerial", 64, 64, 1, false},
-                                           ConfigPatchCase{"Length52", 52, 64, 6, true},
-                                           ConfigPatchCase{"Length51", 51, 64, 6, false},
-                                           ConfigPatchCase{"Empty", 0, 64, 6, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Configs, ModemConfigPatch,
+    ::testing::Values(ConfigPatchCase{"Valid", 64, 64, 6, true}, ConfigPatchCase{"LargerSizeField", 64, 512, 6, true},
+                      ConfigPatchCase{"SizeBelow64", 64, 63, 6, false},
+                      ConfigPatchCase{"SubtypeSerial", 64, 64, 1, false}, ConfigPatchCase{"Length52", 52, 64, 6, true},
+                      ConfigPatchCase{"Length51", 51, 64, 6, false}, ConfigPatchCase{"Empty", 0, 64, 6, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct DirectoryCase {
     std::optional<std::string> windowsDirectory;
@@ -475,16 +470,15 @@ TEST_P(PhonebookFilePatch, BuildsPathFromTheWindowsDriveOrSkips) {
 
 INSTANTIATE_TEST_SUITE_P(
     Directories, PhonebookFilePatch,
-    ::testing::Values(
-        DirectoryCase{std::string("C:\\WINDOWS"), kPbkPath},
-        DirectoryCase{std::string("D:\\WINNT"),
-                      "D:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network"
-                      "\\Connections\\Pbk\\rasphone.pbk"},
-        DirectoryCase{std::string("E:"),
-                      "E:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network"
-                      "\\Connections\\Pbk\\rasphone.pbk"},
-        DirectoryCase{std::string("\\\\server\\windows"), nullptr},
-        DirectoryCase{std::nullopt, nullptr}));
+    ::testing::Values(DirectoryCase{std::string("C:\\WINDOWS"), kPbkPath},
+                      DirectoryCase{std::string("D:\\WINNT"),
+                                    "D:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network"
+                                    "\\Connections\\Pbk\\rasphone.pbk"},
+                      DirectoryCase{std::string("E:"),
+                                    "E:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network"
+                                    "\\Connections\\Pbk\\rasphone.pbk"},
+                      DirectoryCase{std::string("\\\\server\\windows"), nullptr},
+                      DirectoryCase{std::nullopt, nullptr}));
 
 TEST(PhonebookFilePatch, TrueFlagsAreWrittenAsOne) {
     WriterRun run;

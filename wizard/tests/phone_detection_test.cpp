@@ -67,10 +67,8 @@ TEST_P(PhoneFound, MovesOnWithPortTextModelAndImei) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PollCounts, PhoneFound,
-                         ::testing::Values(FoundCase{0, 5, 1, "COM5"},
-                                           FoundCase{1, 12, 2, "COM12"},
-                                           FoundCase{14, 30, 15, "COM30"},
-                                           FoundCase{0, 1, 1, "COM1"}));
+                         ::testing::Values(FoundCase{0, 5, 1, "COM5"}, FoundCase{1, 12, 2, "COM12"},
+                                           FoundCase{14, 30, 15, "COM30"}, FoundCase{0, 1, 1, "COM1"}));
 
 TEST(PhoneDetection, PortAppearingAfterTheLastPoll_IsNotSeen) {
     DetectionRun run;

@@ -108,13 +108,11 @@ public:
     StartResult result{true, 0};
     std::vector<ProcessCall> calls;
 
-    StartResult RunHidden(const std::string& program, const std::string& commandLine,
-                          uint32_t waitMs) override {
+    StartResult RunHidden(const std::string& program, const std::string& commandLine, uint32_t waitMs) override {
         calls.push_back({false, program, commandLine, waitMs});
         return result;
     }
-    StartResult ShellOpenHidden(const std::string& program, const std::string& parameters,
-                                uint32_t waitMs) override {
+    StartResult ShellOpenHidden(const std::string& program, const std::string& parameters, uint32_t waitMs) override {
         calls.push_back({true, program, parameters, waitMs});
         return result;
     }
@@ -140,12 +138,12 @@ public:
     uint32_t setPropertiesResult = 0;
     uint32_t resetPropertiesResult = 0;  // the second write, with device information
     uint32_t dialParamsResult = 0;
-    uint32_t sizeQueryResult = 0;        // the read that learns the configuration size
-    uint32_t configReadResult = 0;       // the read into the configuration buffer
+    uint32_t sizeQueryResult = 0;   // the read that learns the configuration size
+    uint32_t configReadResult = 0;  // the read into the configuration buffer
     uint32_t deleteResult = 0;
-    std::vector<uint8_t> deviceConfig;   // what the system holds for the entry
-    uint32_t reportedConfigSize = 0;     // the size the first read reports
-    uint32_t returnedConfigSize = 0;     // the size the second read reports
+    std::vector<uint8_t> deviceConfig;  // what the system holds for the entry
+    uint32_t reportedConfigSize = 0;    // the size the first read reports
+    uint32_t returnedConfigSize = 0;    // the size the second read reports
 
     std::vector<std::string> log;  // call names in order
     std::vector<std::string> validatedNames;
@@ -178,8 +176,8 @@ public:
         removePasswordFlags.push_back(removePassword);
         return dialParamsResult;
     }
-    uint32_t GetEntryProperties(const std::string&, RasEntryV1& entry, uint32_t& entrySize,
-                                uint8_t* deviceInfo, uint32_t& deviceInfoSize) override {
+    uint32_t GetEntryProperties(const std::string&, RasEntryV1& entry, uint32_t& entrySize, uint8_t* deviceInfo,
+                                uint32_t& deviceInfoSize) override {
         log.push_back("get");
         entry = RasEntryV1{};
         entry.dwSize = sizeof entry;
@@ -234,8 +232,8 @@ struct ProfileWrite {
 class RecordingProfile : public ProfileWriter {
 public:
     std::vector<ProfileWrite> writes;
-    void WriteString(const std::string& file, const std::u16string& section,
-                     const std::string& key, const std::string& value) override {
+    void WriteString(const std::string& file, const std::u16string& section, const std::string& key,
+                     const std::string& value) override {
         writes.push_back({file, section, key, value});
     }
 };

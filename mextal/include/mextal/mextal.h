@@ -7,11 +7,11 @@
 #include "serlox/serlox.h"
 
 #if defined(_WIN32)
-#  define MEXTAL_CALL __stdcall
-#  define MEXTAL_API
+#define MEXTAL_CALL __stdcall
+#define MEXTAL_API
 #else
-#  define MEXTAL_CALL
-#  define MEXTAL_API __attribute__((visibility("default")))
+#define MEXTAL_CALL
+#define MEXTAL_API __attribute__((visibility("default")))
 #endif
 
 // Result codes of the handset operations (0 is success; serial link codes and
@@ -56,8 +56,8 @@ MEXTAL_API int32_t MEXTAL_CALL RegisterUI(HandsetWindow window);
 MEXTAL_API int32_t MEXTAL_CALL FreeRecvMem(void* pointerAddress);
 
 // Handset file system
-MEXTAL_API int32_t MEXTAL_CALL ReadMsFile(const PortSettings* settings, int32_t kind, const char* path,
-                                          uint8_t** data, uint32_t* length, uint32_t reserved);
+MEXTAL_API int32_t MEXTAL_CALL ReadMsFile(const PortSettings* settings, int32_t kind, const char* path, uint8_t** data,
+                                          uint32_t* length, uint32_t reserved);
 MEXTAL_API int32_t MEXTAL_CALL WriteMsFile(const PortSettings* settings, int32_t kind, const char* path,
                                            const uint8_t* data, uint32_t length, uint32_t reserved);
 MEXTAL_API int32_t MEXTAL_CALL AppendMsFile(const PortSettings* settings, int32_t kind, const char* path,
@@ -79,8 +79,8 @@ MEXTAL_API int32_t MEXTAL_CALL RenameDir(const PortSettings* settings, int32_t k
 // Camera pictures
 MEXTAL_API int32_t MEXTAL_CALL DSCListDir(const PortSettings* settings, const char* folder, char** text,
                                           uint32_t* length);
-MEXTAL_API int32_t MEXTAL_CALL DSCRenameMsFile(const PortSettings* settings, const char* oldName,
-                                               const char* newName, uint32_t reserved);
+MEXTAL_API int32_t MEXTAL_CALL DSCRenameMsFile(const PortSettings* settings, const char* oldName, const char* newName,
+                                               uint32_t reserved);
 MEXTAL_API int32_t MEXTAL_CALL DSCDelMsFile(const PortSettings* settings, const char* name, uint32_t reserved);
 MEXTAL_API int32_t MEXTAL_CALL DSCReadMsFile(const PortSettings* settings, const char* name, uint8_t** data,
                                              uint32_t* length);
@@ -100,9 +100,8 @@ MEXTAL_API int32_t MEXTAL_CALL ReadCalGroup(const PortSettings* settings, int32_
                                             uint32_t* colour);
 MEXTAL_API int32_t MEXTAL_CALL WriteCalGroup(const PortSettings* settings, int32_t id, const char* name,
                                              uint32_t colour, uint32_t reserved);
-MEXTAL_API int32_t MEXTAL_CALL ReadCalGroupPath(const PortSettings* settings, int32_t id, char* name,
-                                                uint32_t nameSize, char* path, uint32_t pathSize,
-                                                uint32_t* colour);
+MEXTAL_API int32_t MEXTAL_CALL ReadCalGroupPath(const PortSettings* settings, int32_t id, char* name, uint32_t nameSize,
+                                                char* path, uint32_t pathSize, uint32_t* colour);
 MEXTAL_API int32_t MEXTAL_CALL WriteCalGroupPath(const PortSettings* settings, int32_t id, const char* name,
                                                  const char* path, uint32_t colour, uint32_t reserved1,
                                                  uint32_t reserved2);
@@ -122,8 +121,7 @@ MEXTAL_API int32_t MEXTAL_CALL WriteCalGroupPath(const PortSettings* settings, i
 MEXTAL_API int32_t MEXTAL_CALL ListMediaCenter(const PortSettings* settings, int32_t category, const char* name,
                                                char** text, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL ReadMediaCenter(const PortSettings* settings, int32_t category, int32_t kind,
-                                               int32_t reserved, const char* name, uint8_t** data,
-                                               uint32_t* length);
+                                               int32_t reserved, const char* name, uint8_t** data, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL GetMediaCenterId(const PortSettings* settings, int32_t category, int32_t kind,
                                                 const char* name, int32_t* id);
 MEXTAL_API int32_t MEXTAL_CALL GetMediaCenterPath(const PortSettings* settings, int32_t category, int32_t id,
@@ -141,9 +139,8 @@ MEXTAL_API int32_t MEXTAL_CALL GetSIMTextLength(const PortSettings* settings, ui
 MEXTAL_API int32_t MEXTAL_CALL QueryImsi(const PortSettings* settings, char* buffer, uint32_t size);
 MEXTAL_API int32_t MEXTAL_CALL QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size);
 
-MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, int32_t attempts,
-                                                  int32_t timeoutMs, char* model, uint32_t modelSize,
-                                                  char* imei, uint32_t imeiSize);
+MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs,
+                                                  char* model, uint32_t modelSize, char* imei, uint32_t imeiSize);
 
 // Java applications: JavaPrecheck sends a suite's descriptor (1 to 65536 bytes of
 // UTF-8, sent as they are), then JavaInstall its package (1 byte to 16 MiB) on the
@@ -155,19 +152,16 @@ MEXTAL_API int32_t MEXTAL_CALL DetectHandSetModel(const PortSettings* settings, 
 // 20108 after the package was sent leaves open whether it was installed.
 MEXTAL_API int32_t MEXTAL_CALL JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size);
 MEXTAL_API int32_t MEXTAL_CALL JavaList(const PortSettings* settings, char** text, uint32_t* length);
-MEXTAL_API int32_t MEXTAL_CALL JavaInstall(const PortSettings* settings, const uint8_t* package,
-                                           uint32_t length);
+MEXTAL_API int32_t MEXTAL_CALL JavaInstall(const PortSettings* settings, const uint8_t* package, uint32_t length);
 MEXTAL_API int32_t MEXTAL_CALL JavaDelete(const PortSettings* settings, const char* name, uint32_t reserved);
-MEXTAL_API int32_t MEXTAL_CALL JavaPrecheck(const PortSettings* settings, const char* descriptor,
-                                            uint32_t length);
+MEXTAL_API int32_t MEXTAL_CALL JavaPrecheck(const PortSettings* settings, const char* descriptor, uint32_t length);
 
 MEXTAL_API int32_t MEXTAL_CALL SetMsFlowControl(const PortSettings* settings, int32_t mode);
 
 // Multimedia messages
 MEXTAL_API int32_t MEXTAL_CALL MMSListMsgID(const PortSettings* settings, uint32_t folder, char** text,
                                             uint32_t* length);
-MEXTAL_API int32_t MEXTAL_CALL MMSRead(const PortSettings* settings, uint32_t id, uint8_t** data,
-                                       uint32_t* length);
+MEXTAL_API int32_t MEXTAL_CALL MMSRead(const PortSettings* settings, uint32_t id, uint8_t** data, uint32_t* length);
 MEXTAL_API int32_t MEXTAL_CALL MMSWrite(const PortSettings* settings, uint32_t folder, const uint8_t* data,
                                         uint32_t length, uint32_t* id);
 MEXTAL_API int32_t MEXTAL_CALL MMSDelete(const PortSettings* settings, uint32_t id);

@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#  if defined(MODQUAR_BUILD)
-#    define MODQUAR_API __declspec(dllexport)
-#  else
-#    define MODQUAR_API __declspec(dllimport)
-#  endif
+#if defined(MODQUAR_BUILD)
+#define MODQUAR_API __declspec(dllexport)
 #else
-#  define MODQUAR_API __attribute__((visibility("default")))
+#define MODQUAR_API __declspec(dllimport)
+#endif
+#else
+#define MODQUAR_API __attribute__((visibility("default")))
 #endif
 
 class MODQUAR_API CModelAgent {

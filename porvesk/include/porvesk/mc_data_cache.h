@@ -11,14 +11,14 @@
 // serial link (0, 4096 to 4110, 20002 to 20115, negative handset error numbers)
 // pass through Fetch unchanged; the cache's own codes lie from 30001 up.
 constexpr int32_t MCCACHE_OK = 0;
-constexpr int32_t MCCACHE_BAD_ARGUMENT = 30001;      // a null name or output pointer
-constexpr int32_t MCCACHE_UNKNOWN_KIND = 30002;      // not a fetchable MediaCenterItemTypeTag
-constexpr int32_t MCCACHE_NOT_CONNECTED = 30003;     // no handset is connected, or not the one asked for
-constexpr int32_t MCCACHE_HANDSET_BUSY = 30004;      // "AccessHandsetMutex" not had in time
-constexpr int32_t MCCACHE_LOCK_FAILED = 30005;       // "AccessHandsetMutex" cannot be made or waited for
-constexpr int32_t MCCACHE_NO_CONTENT = 30006;        // the handset library reported success without a buffer
+constexpr int32_t MCCACHE_BAD_ARGUMENT = 30001;   // a null name or output pointer
+constexpr int32_t MCCACHE_UNKNOWN_KIND = 30002;   // not a fetchable MediaCenterItemTypeTag
+constexpr int32_t MCCACHE_NOT_CONNECTED = 30003;  // no handset is connected, or not the one asked for
+constexpr int32_t MCCACHE_HANDSET_BUSY = 30004;   // "AccessHandsetMutex" not had in time
+constexpr int32_t MCCACHE_LOCK_FAILED = 30005;    // "AccessHandsetMutex" cannot be made or waited for
+constexpr int32_t MCCACHE_NO_CONTENT = 30006;     // the handset library reported success without a buffer
 constexpr int32_t MCCACHE_OUT_OF_MEMORY = 30007;
-constexpr int32_t MCCACHE_NOT_KEPT = 30008;          // Release of bytes the cache does not hold
+constexpr int32_t MCCACHE_NOT_KEPT = 30008;  // Release of bytes the cache does not hold
 
 // Longest wait for "AccessHandsetMutex" (and for another fetch of this process
 // that is exchanging commands) before Fetch gives up with MCCACHE_HANDSET_BUSY.
@@ -56,8 +56,8 @@ public:
     // the handset must still be the one the detector reported when Fetch began,
     // and must answer that IMEI itself, or Fetch fails with MCCACHE_NOT_CONNECTED
     // (a failed IMEI query passes its code through) without reading the item.
-    PORVESK_API int32_t Fetch(MediaCenterItemTypeTag kind, int32_t category, const char* name,
-                              const uint8_t** data, uint32_t* length);
+    PORVESK_API int32_t Fetch(MediaCenterItemTypeTag kind, int32_t category, const char* name, const uint8_t** data,
+                              uint32_t* length);
     // Gives back one Fetch of the item whose bytes start at `data`; the bytes are
     // freed when the last one is given back. MCCACHE_NOT_KEPT for other pointers.
     PORVESK_API int32_t Release(const uint8_t* data);

@@ -10,13 +10,13 @@
 #include "serlox/serlox.h"
 
 #if defined(_WIN32)
-#  if defined(PORVESK_BUILD)
-#    define PORVESK_API __declspec(dllexport)
-#  else
-#    define PORVESK_API __declspec(dllimport)
-#  endif
+#if defined(PORVESK_BUILD)
+#define PORVESK_API __declspec(dllexport)
 #else
-#  define PORVESK_API __attribute__((visibility("default")))
+#define PORVESK_API __declspec(dllimport)
+#endif
+#else
+#define PORVESK_API __attribute__((visibility("default")))
 #endif
 
 // Messages sent synchronously (the detector waits until they are handled) to the

@@ -4,13 +4,13 @@
 #include <mutex>
 
 #if defined(_WIN32)
-#  if defined(SERLOX_BUILD)
-#    define SERLOX_API __declspec(dllexport)
-#  else
-#    define SERLOX_API __declspec(dllimport)
-#  endif
+#if defined(SERLOX_BUILD)
+#define SERLOX_API __declspec(dllexport)
 #else
-#  define SERLOX_API __attribute__((visibility("default")))
+#define SERLOX_API __declspec(dllimport)
+#endif
+#else
+#define SERLOX_API __attribute__((visibility("default")))
 #endif
 
 // A COM port number; 0 means no port.
@@ -55,8 +55,8 @@ public:
     virtual int32_t Spare1(uint32_t, uint32_t) = 0;
     virtual int32_t Spare2(uint32_t, uint32_t, uint32_t) = 0;
     // Takes the oldest received line chunk. The last two words are reserved and ignored.
-    virtual LinkResult ReadChunk(char* buffer, uint32_t capacity, uint32_t* length,
-                                 uint32_t timeoutMs, uint32_t, uint32_t) = 0;
+    virtual LinkResult ReadChunk(char* buffer, uint32_t capacity, uint32_t* length, uint32_t timeoutMs, uint32_t,
+                                 uint32_t) = 0;
     // Sends the bytes. The last two words are reserved and ignored.
     virtual LinkResult Write(const char* bytes, uint32_t length, uint32_t, uint32_t) = 0;
 

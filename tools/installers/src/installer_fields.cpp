@@ -132,9 +132,7 @@ InstallResult CheckFields(const std::vector<std::wstring>& fields, const Install
     return InstallResult::kInstalled;
 }
 
-std::wstring ApnInitCommand(std::wstring_view apn) {
-    return L"AT+CGDCONT=1,\"IP\",\"" + std::wstring(apn) + L"\"";
-}
+std::wstring ApnInitCommand(std::wstring_view apn) { return L"AT+CGDCONT=1,\"IP\",\"" + std::wstring(apn) + L"\""; }
 
 std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine) {
     size_t pos = 0;
@@ -148,8 +146,7 @@ std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine) {
 }
 
 std::wstring_view RequestText(std::wstring_view commandLine, std::wstring_view programName) {
-    if (NamesProgram(FileNameOf(ProgramToken(commandLine)), programName))
-        return ArgumentsAfterProgramName(commandLine);
+    if (NamesProgram(FileNameOf(ProgramToken(commandLine)), programName)) return ArgumentsAfterProgramName(commandLine);
     return commandLine;
 }
 
@@ -162,15 +159,24 @@ std::optional<std::wstring_view> RemovalPortText(std::wstring_view requestText) 
 
 std::wstring_view ResultName(InstallResult result) {
     switch (result) {
-    case InstallResult::kInstalled: return L"installed";
-    case InstallResult::kWrongFieldCount: return L"wrong-field-count";
-    case InstallResult::kUnknownInf: return L"unknown-inf";
-    case InstallResult::kBadPort: return L"bad-port";
-    case InstallResult::kBadApn: return L"bad-apn";
-    case InstallResult::kBadHardwareId: return L"bad-hardware-id";
-    case InstallResult::kInfMissing: return L"inf-missing";
-    case InstallResult::kSetupFailed: return L"setup-failed";
-    case InstallResult::kLogNotWritten: return L"log-not-written";
+        case InstallResult::kInstalled:
+            return L"installed";
+        case InstallResult::kWrongFieldCount:
+            return L"wrong-field-count";
+        case InstallResult::kUnknownInf:
+            return L"unknown-inf";
+        case InstallResult::kBadPort:
+            return L"bad-port";
+        case InstallResult::kBadApn:
+            return L"bad-apn";
+        case InstallResult::kBadHardwareId:
+            return L"bad-hardware-id";
+        case InstallResult::kInfMissing:
+            return L"inf-missing";
+        case InstallResult::kSetupFailed:
+            return L"setup-failed";
+        case InstallResult::kLogNotWritten:
+            return L"log-not-written";
     }
     return L"unknown";
 }

@@ -244,8 +244,8 @@ StepResult WriteModemSettings(const DeviceSet& set, SP_DEVINFO_DATA& device, con
     return std::nullopt;
 }
 
-StepResult InstallDriver(const DeviceSet& set, SP_DEVINFO_DATA& device, const ModemRequest& request,
-                         bool rootModem, std::wstring& description) {
+StepResult InstallDriver(const DeviceSet& set, SP_DEVINFO_DATA& device, const ModemRequest& request, bool rootModem,
+                         std::wstring& description) {
     if (StepResult failed = SelectDriverFromInf(set, device, request.infPath, description)) return failed;
     if (rootModem) {
         if (StepResult failed = MarkRootModem(set, device, request.port)) return failed;

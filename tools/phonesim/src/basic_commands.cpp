@@ -77,9 +77,7 @@ void AddBasicCommands(CommandTable& table) {
     table.Add("ATZ", SetEcho(true));
     table.Add("ATE0", SetEcho(false));
     table.Add("ATE1", SetEcho(true));
-    table.Add("AT+CGMM", InfoCommand([](CommandContext& context) {
-        return InfoLine(context.options.model);
-    }));
+    table.Add("AT+CGMM", InfoCommand([](CommandContext& context) { return InfoLine(context.options.model); }));
     table.Add("AT+CGSN", InfoCommand(ImeiAnswer));
     table.Add("AT+IFC", SetFlowControl);
 }

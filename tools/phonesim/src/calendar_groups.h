@@ -7,9 +7,9 @@
 namespace phonesim {
 
 struct CalendarGroup {
-    std::string name;    // UTF-8; empty for an unused group
-    uint32_t colour = 0; // 0xRRGGBB
-    std::string tone;    // path of a file in phone memory; empty for the standard tone
+    std::string name;     // UTF-8; empty for an unused group
+    uint32_t colour = 0;  // 0xRRGGBB
+    std::string tone;     // path of a file in phone memory; empty for the standard tone
 };
 
 struct CalendarGroups {

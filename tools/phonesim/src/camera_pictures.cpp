@@ -52,7 +52,8 @@ uint32_t FindPicture(Album& album, const std::optional<PictureName>& name, Pictu
 
 std::string FolderListing(const Album& album) {
     std::vector<std::string> lines;
-    for (const auto& folder : album) lines.push_back(std::to_string(folder.second.size()) + ",\"" + folder.first + "\"");
+    for (const auto& folder : album)
+        lines.push_back(std::to_string(folder.second.size()) + ",\"" + folder.first + "\"");
     return JoinLines(lines);
 }
 

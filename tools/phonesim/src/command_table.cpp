@@ -33,9 +33,7 @@ const CommandHandler* CommandTable::Find(const std::string& keyword) const {
     return found == handlers_.end() ? nullptr : &found->second;
 }
 
-void CommandTable::AddControl(const std::string& verb, ControlHandler handler) {
-    controls_[verb] = std::move(handler);
-}
+void CommandTable::AddControl(const std::string& verb, ControlHandler handler) { controls_[verb] = std::move(handler); }
 
 const ControlHandler* CommandTable::FindControl(const std::string& verb) const {
     auto found = controls_.find(verb);

@@ -11,9 +11,7 @@ constexpr std::string_view kHexPrefix = "hex:";
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kLastPrintable = 0x7E;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 bool NeedsHex(std::string_view command) {
     for (unsigned char c : command) {

@@ -41,8 +41,6 @@ int ListenOnLoopback(int port, int& boundPort, std::string& error) {
     return fd;
 }
 
-int AcceptClient(int listener) {
-    return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-}
+int AcceptClient(int listener) { return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); }
 
 }  // namespace phonesim

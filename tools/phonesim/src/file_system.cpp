@@ -188,7 +188,9 @@ std::string Listing(const FileNode& directory) {
     return JoinLines(lines);
 }
 
-std::string KindPrefix(const std::string& keyword, uint32_t kind) { return keyword + ": " + std::to_string(kind) + ","; }
+std::string KindPrefix(const std::string& keyword, uint32_t kind) {
+    return keyword + ": " + std::to_string(kind) + ",";
+}
 
 Answer ReadFile(CommandContext& context, std::string_view arguments) {
     std::optional<Parameters> parameters = Parameters::Parse(arguments);
@@ -290,18 +292,24 @@ Answer Space(CommandContext& context, uint32_t kind) {
     if (uint32_t error = FindArea(context.state.stores.files, kind, area)) return FileErrorLine(error);
     uint64_t used = UsedBytes(area->root);
     uint64_t capacity = Capacity(*area);
-    return FamilyAnswer(InfoLine("$FSMISC: 6," + std::to_string(kind) + "," + std::to_string(Reported(capacity)) +
-                                 "," + std::to_string(Reported(used)) + "," +
-                                 std::to_string(Reported(capacity - used))));
+    return FamilyAnswer(InfoLine("$FSMISC: 6," + std::to_string(kind) + "," + std::to_string(Reported(capacity)) + "," +
+                                 std::to_string(Reported(used)) + "," + std::to_string(Reported(capacity - used))));
 }
 
 bool MiscShapeFits(const Parameters& parameters) {
     if (parameters.Count() < 2) return false;
     switch (parameters.Number(0)) {
-        case kSpace: return parameters.Fits("nn");
-        case kDeleteFile: case kNewDir: case kDeleteDir: return parameters.Fits("nnt");
-        case kRenameFile: case kRenameDir: return parameters.Fits("nntt");
-        default: return false;
+        case kSpace:
+            return parameters.Fits("nn");
+        case kDeleteFile:
+        case kNewDir:
+        case kDeleteDir:
+            return parameters.Fits("nnt");
+        case kRenameFile:
+        case kRenameDir:
+            return parameters.Fits("nntt");
+        default:
+            return false;
     }
 }
 
@@ -470,7 +478,8 @@ std::string FileErrorLine(uint32_t number) { return InfoLine("$FSERROR: " + std:
 bool ValidFileName(const std::string& name) {
     if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..") return false;
     for (unsigned char c : name) {
-        if (c < kFirstPrintable || c == kDelete || kForbiddenInNames.find(static_cast<char>(c)) != std::string_view::npos) {
+        if (c < kFirstPrintable || c == kDelete ||
+            kForbiddenInNames.find(static_cast<char>(c)) != std::string_view::npos) {
             return false;
         }
     }

@@ -20,8 +20,8 @@ struct FileNode {
 
 struct FileArea {
     bool present = true;
-    bool readOnly = false;   // built-in content
-    uint64_t capacity = 0;   // ignored for a read-only area: it is exactly full
+    bool readOnly = false;  // built-in content
+    uint64_t capacity = 0;  // ignored for a read-only area: it is exactly full
     FileNode root;
 };
 

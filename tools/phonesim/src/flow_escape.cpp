@@ -14,10 +14,18 @@ std::string EscapeFlow(std::string_view bytes) {
     out.reserve(bytes.size());
     for (char c : bytes) {
         switch (c) {
-            case kXon: out += {kEscapeByte, kXonCode}; break;
-            case kXoff: out += {kEscapeByte, kXoffCode}; break;
-            case kEscapeByte: out += {kEscapeByte, kEscapeCode}; break;
-            default: out += c; break;
+            case kXon:
+                out += {kEscapeByte, kXonCode};
+                break;
+            case kXoff:
+                out += {kEscapeByte, kXoffCode};
+                break;
+            case kEscapeByte:
+                out += {kEscapeByte, kEscapeCode};
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -33,10 +41,14 @@ std::optional<char> FlowUnescaper::Feed(char byte) {
     }
     pending_ = false;
     switch (byte) {
-        case kXonCode: return kXon;
-        case kXoffCode: return kXoff;
-        case kEscapeCode: return kEscapeByte;
-        default: return byte;
+        case kXonCode:
+            return kXon;
+        case kXoffCode:
+            return kXoff;
+        case kEscapeCode:
+            return kEscapeByte;
+        default:
+            return byte;
     }
 }
 

@@ -13,8 +13,7 @@ constexpr int kGarbageMinLength = 8;
 constexpr int kGarbageMaxLength = 24;
 // No capital letter, "$", "+", quote or comma: a garbage line can never hold a
 // response keyword or look like a field list, and needs no flow escape.
-constexpr std::string_view kGarbageAlphabet =
-    "abcdefghijklmnopqrstuvwxyz0123456789#%&*-./;<=>?@_~";
+constexpr std::string_view kGarbageAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789#%&*-./;<=>?@_~";
 
 uint32_t HandsetClock() { return static_cast<uint32_t>(std::time(nullptr)); }
 
@@ -175,9 +174,7 @@ std::string Handset::GarbageLine() {
     return InfoLine(text);
 }
 
-std::string Handset::Wire(std::string bytes) const {
-    return state_.escaping ? EscapeFlow(bytes) : bytes;
-}
+std::string Handset::Wire(std::string bytes) const { return state_.escaping ? EscapeFlow(bytes) : bytes; }
 
 void Handset::Log(const std::string& line) {
     if (commands_.size() == kMaxLoggedCommands) commands_.pop_front();

@@ -162,13 +162,12 @@ Answer Install(CommandContext& context, uint32_t length, uint32_t crc) {
     if (!Fits(context.state.stores.java, pending->name, length)) return NackLine(kNoSpace);
     JavaDescriptor descriptor = *pending;
     pending.reset();
-    return UploadAnswer(GoAhead(kInstall, length), length,
-                        [crc, descriptor](CommandContext& done, const std::string& data) {
-                            if (Crc32(data) != crc) return Answer(NackLine(kDamaged));
-                            done.state.stores.java.suites[descriptor.name] =
-                                JavaSuite{descriptor.vendor, descriptor.version, data};
-                            return FamilyAnswer(AckAnswerText());
-                        });
+    return UploadAnswer(
+        GoAhead(kInstall, length), length, [crc, descriptor](CommandContext& done, const std::string& data) {
+            if (Crc32(data) != crc) return Answer(NackLine(kDamaged));
+            done.state.stores.java.suites[descriptor.name] = JavaSuite{descriptor.vendor, descriptor.version, data};
+            return FamilyAnswer(AckAnswerText());
+        });
 }
 
 Answer Send(CommandContext& context, std::string_view arguments) {

@@ -136,11 +136,13 @@ Answer PathInfo(CommandContext& context, std::string_view arguments) {
     uint32_t form = parameters->Number(0);
     if (form == kNameToId && parameters->Fits("nnnt")) {
         uint32_t id = 0;
-        const MediaItem* item = FindByName(media, parameters->Number(1), parameters->Text(3), parameters->Number(2), id);
+        const MediaItem* item =
+            FindByName(media, parameters->Number(1), parameters->Text(3), parameters->Number(2), id);
         if (item == nullptr) return ErrorLine();
         return PathAnswer(context, form,
                           std::to_string(AnsweredCategory(context, item->category)) + "," + std::to_string(item->kind) +
-                              ",\"" + AnsweredName(context, item->name) + "\"," + std::to_string(AnsweredId(context, id)));
+                              ",\"" + AnsweredName(context, item->name) + "\"," +
+                              std::to_string(AnsweredId(context, id)));
     }
     if (form != kIdToName || !parameters->Fits("nnn")) return ErrorLine();
     auto found = media.items.find(parameters->Number(2));

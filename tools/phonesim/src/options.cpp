@@ -112,8 +112,8 @@ bool ParseMediaItem(const std::string& text, MediaItemOption& item) {
 
 bool AddMediaFaults(const std::string& list, std::set<MediaFault>& faults) {
     static const std::map<std::string, MediaFault> kFaults = {
-        {"other-name", MediaFault::kOtherName}, {"other-category", MediaFault::kOtherCategory},
-        {"other-id", MediaFault::kOtherId},     {"form-2", MediaFault::kForm2},
+        {"other-name", MediaFault::kOtherName},   {"other-category", MediaFault::kOtherCategory},
+        {"other-id", MediaFault::kOtherId},       {"form-2", MediaFault::kForm2},
         {"extra-field", MediaFault::kExtraField},
     };
     std::vector<std::string> items = SplitList(list, ',');
@@ -148,7 +148,8 @@ bool ParseSimState(const std::string& value, SimState& state) {
 bool IsSpnText(const std::string& name) {
     if (name.size() > kMaxSpnLength) return false;
     for (char c : name) {
-        const bool plain = std::isalnum(static_cast<unsigned char>(c)) || std::string(" !&'()*+,-./:;<=>?").find(c) != std::string::npos;
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) ||
+                           std::string(" !&'()*+,-./:;<=>?").find(c) != std::string::npos;
         if (!plain) return false;
     }
     return true;
@@ -156,8 +157,7 @@ bool IsSpnText(const std::string& name) {
 
 class OptionParser {
 public:
-    OptionParser(OptionScope scope, ParsedOptions& out, std::string& error)
-        : scope_(scope), out_(out), error_(error) {}
+    OptionParser(OptionScope scope, ParsedOptions& out, std::string& error) : scope_(scope), out_(out), error_(error) {}
 
     bool Parse(const std::vector<std::string>& words, int depth) {
         for (size_t i = 0; i < words.size(); ++i) {
@@ -199,12 +199,37 @@ private:
     }
 
     static bool TakesValue(const std::string& name) {
-        static const std::set<std::string> kValueOptions = {
-            "--model", "--imei", "--sn", "--imei-format", "--silent", "--error", "--delay", "--second-imei",
-            "--imei-change-after", "--hangup-after", "--pace", "--scenario", "--link", "--control-port",
-            "--fail", "--fail-after-data", "--stall", "--short-raw", "--bad-length", "--cut-raw",
-            "--phone-lock", "--sim-format", "--sim-state", "--imsi", "--spn", "--sim-records", "--sim-record-length", "--reboot-delay",
-            "--mc-categories", "--mc-item", "--mc-fault"};
+        static const std::set<std::string> kValueOptions = {"--model",
+                                                            "--imei",
+                                                            "--sn",
+                                                            "--imei-format",
+                                                            "--silent",
+                                                            "--error",
+                                                            "--delay",
+                                                            "--second-imei",
+                                                            "--imei-change-after",
+                                                            "--hangup-after",
+                                                            "--pace",
+                                                            "--scenario",
+                                                            "--link",
+                                                            "--control-port",
+                                                            "--fail",
+                                                            "--fail-after-data",
+                                                            "--stall",
+                                                            "--short-raw",
+                                                            "--bad-length",
+                                                            "--cut-raw",
+                                                            "--phone-lock",
+                                                            "--sim-format",
+                                                            "--sim-state",
+                                                            "--imsi",
+                                                            "--spn",
+                                                            "--sim-records",
+                                                            "--sim-record-length",
+                                                            "--reboot-delay",
+                                                            "--mc-categories",
+                                                            "--mc-item",
+                                                            "--mc-fault"};
         return kValueOptions.count(name) > 0;
     }
 
@@ -389,8 +414,7 @@ bool SplitWords(const std::string& text, std::vector<std::string>& words, std::s
     return true;
 }
 
-bool ParseOptions(const std::vector<std::string>& words, OptionScope scope, ParsedOptions& out,
-                  std::string& error) {
+bool ParseOptions(const std::vector<std::string>& words, OptionScope scope, ParsedOptions& out, std::string& error) {
     OptionParser parser(scope, out, error);
     return parser.Parse(words, 0) && parser.Finish();
 }

@@ -35,7 +35,7 @@ struct PhoneOptions {
     bool silentAll = false;
     std::set<std::string> silent;  // command keywords, upper case
     bool errorAll = false;
-    std::set<std::string> error;   // command keywords, upper case
+    std::set<std::string> error;  // command keywords, upper case
     bool garbage = false;
     bool split = false;
     long delayMs = 0;
@@ -52,8 +52,8 @@ struct PhoneOptions {
     std::set<std::string> badLength;                // announce 4294967295 bytes, send none
     std::map<std::string, uint32_t> cutRaw;         // pull the cable after this many content bytes
 
-    bool noCard = false;     // the file system's memory card (area 1) is missing
-    std::string phoneLock;   // lock code of the message store; empty: no lock
+    bool noCard = false;    // the file system's memory card (area 1) is missing
+    std::string phoneLock;  // lock code of the message store; empty: no lock
     bool noSim = false;
     SimState simState = SimState::kReady;
     std::string imsi = "001010123456789";  // test network: no operator in any database
@@ -92,8 +92,7 @@ bool SplitWords(const std::string& text, std::vector<std::string>& words, std::s
 // Parses option words ("--name value", "--name=value" or a flag). Later options
 // override earlier ones; --silent and --error lists accumulate. Returns false with
 // a message on the first bad word; `out` is then unspecified.
-bool ParseOptions(const std::vector<std::string>& words, OptionScope scope, ParsedOptions& out,
-                  std::string& error);
+bool ParseOptions(const std::vector<std::string>& words, OptionScope scope, ParsedOptions& out, std::string& error);
 
 // Upper-cases an ASCII text; command keywords are compared this way.
 std::string UpperAscii(std::string text);

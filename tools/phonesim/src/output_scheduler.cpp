@@ -59,8 +59,8 @@ void OutputScheduler::Clear() {
 size_t OutputScheduler::WriteSize() const {
     if (timing_.split) return 1;
     if (timing_.paceBaud > 0) {
-        long perSlice = timing_.paceBaud * std::chrono::duration_cast<Clock::duration>(kPaceSlice) /
-                        (kBitsPerByte * kOneSecond);
+        long perSlice =
+            timing_.paceBaud * std::chrono::duration_cast<Clock::duration>(kPaceSlice) / (kBitsPerByte * kOneSecond);
         return static_cast<size_t>(std::max(1L, perSlice));
     }
     return std::string::npos;

@@ -3,7 +3,7 @@
 namespace phonesim {
 
 Stores DefaultStores(const PhoneOptions& options) {
-    return Stores{DefaultFileStore(options), DefaultAlbum(),       DefaultCalendarGroups(),
+    return Stores{DefaultFileStore(options), DefaultAlbum(),        DefaultCalendarGroups(),
                   DefaultJavaStore(),        DefaultMessageStore(), DefaultMediaCentre(options)};
 }
 

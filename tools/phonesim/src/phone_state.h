@@ -33,9 +33,9 @@ struct Connection {
 
 struct PhoneState {
     bool echo = true;
-    bool escaping = false;     // software-flow escaping in both directions
-    int flowMode = 0;          // the last mode set with AT+IFC
-    long commandNumber = 0;    // 1-based number of the command being answered
+    bool escaping = false;   // software-flow escaping in both directions
+    int flowMode = 0;        // the last mode set with AT+IFC
+    long commandNumber = 0;  // 1-based number of the command being answered
     Stores stores;
     Connection connection;
 };

@@ -242,11 +242,9 @@ void Simulator::DropClient() {
 
 void Simulator::Answer(const RequestLine& line) {
     static const std::map<std::string, RequestHandler> kHandlers = {
-        {"reset", &Simulator::Reset},     {"raw", &Simulator::Raw},
-        {"send", &Simulator::Send},       {"received", &Simulator::Received},
-        {"commands", &Simulator::Commands}, {"hangup", &Simulator::Hangup},
-        {"plug", &Simulator::PlugRequest}, {"pty", &Simulator::Pty},
-        {"quit", &Simulator::Quit},
+        {"reset", &Simulator::Reset},       {"raw", &Simulator::Raw},           {"send", &Simulator::Send},
+        {"received", &Simulator::Received}, {"commands", &Simulator::Commands}, {"hangup", &Simulator::Hangup},
+        {"plug", &Simulator::PlugRequest},  {"pty", &Simulator::Pty},           {"quit", &Simulator::Quit},
     };
     ControlReply reply;
     ControlRequest request = ParseControlRequest(line.text);

@@ -106,10 +106,10 @@ private:
     std::unique_ptr<Handset> handset_;
     OutputScheduler output_;
     PtyPair pty_;
-    bool pcBlocked_ = false;  // the pty refused output; wait until it is writable
-    std::optional<TimePoint> hangupSince_;  // a due hang-up waits for the PC to read
+    bool pcBlocked_ = false;                             // the pty refused output; wait until it is writable
+    std::optional<TimePoint> hangupSince_;               // a due hang-up waits for the PC to read
     std::optional<Clock::duration> restartAfterHangup_;  // the queued hang-up is a restart
-    std::optional<TimePoint> replugAt_;     // a restarting phone comes back then
+    std::optional<TimePoint> replugAt_;                  // a restarting phone comes back then
     bool raw_ = false;
     std::string received_;
 

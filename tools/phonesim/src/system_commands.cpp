@@ -162,7 +162,8 @@ Answer SimAccess(CommandContext& context, std::string_view arguments) {
 
 void AddSystemCommands(CommandTable& table) {
     // AT+SYSTEM has no error line of its own: --fail answers ERROR.
-    AddFamilyCommand(table, "AT+SYSTEM", [](uint32_t) { return ErrorLine(); }, Restart);
+    AddFamilyCommand(
+        table, "AT+SYSTEM", [](uint32_t) { return ErrorLine(); }, Restart);
     AddFamilyCommand(table, "AT+CRSM", SimStatusAnswer, SimAccess);
     table.Add("AT+CIMI", Imsi);
 }

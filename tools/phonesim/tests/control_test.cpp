@@ -115,9 +115,8 @@ TEST(PhonesimControl, Commands_PlainTextOrHexWhenAmbiguous) {
     PcPort port(*phone);
     port.Write("AT+CGSN\rok\rerror 5\rhex:00\rAT\x01\xe9\r");
     phone->WaitReceived(31, 2000);
-    EXPECT_EQ(phone->Request("commands"),
-              (std::vector<std::string>{"AT+CGSN", "hex:6f6b", "hex:6572726f722035", "hex:6865783a3030",
-                                        "hex:415401e9"}));
+    EXPECT_EQ(phone->Request("commands"), (std::vector<std::string>{"AT+CGSN", "hex:6f6b", "hex:6572726f722035",
+                                                                    "hex:6865783a3030", "hex:415401e9"}));
     EXPECT_EQ(phone->Commands(),
               (std::vector<std::string>{"AT+CGSN", "ok", "error 5", "hex:00", std::string("AT\x01\xe9")}));
 }

@@ -9,8 +9,8 @@ namespace {
 
 struct ParameterCase {
     const char* arguments;
-    const char* shape;                   // nullptr: refused
-    std::vector<std::string> texts;      // the fields as text
+    const char* shape;               // nullptr: refused
+    std::vector<std::string> texts;  // the fields as text
 };
 
 TEST(PhonesimParameters, NumbersAndQuotedTexts) {

@@ -55,7 +55,8 @@ TEST(PhonesimFamilyWire, EscapedUploadOfAMebibyteIsStoredUnescaped) {
     port.Write("AT+IFC=1\r");
     ASSERT_EQ(port.Read(kOk.size()), kOk);
     const std::string data = Generated(1024 * 1024);
-    port.Write("AT$FSWF=1,\"/Music/Big.bin\",0," + std::to_string(data.size()) + "," + std::to_string(Crc32(data)) + "\r");
+    port.Write("AT$FSWF=1,\"/Music/Big.bin\",0," + std::to_string(data.size()) + "," + std::to_string(Crc32(data)) +
+               "\r");
     ASSERT_EQ(port.Read(kOk.size()), kOk) << "go-ahead";
     port.Write(EscapeFlow(data));
     EXPECT_EQ(port.Read(kOk.size(), 10000), kOk);
@@ -163,8 +164,9 @@ TEST(PhonesimFamilyWire, ControlRequestsSeedAndInspectTheStores) {
         {"fs-put 0 /x.txt 0", kFails},
         {"dsc-put Album/New.jpg ffd8ffd9", {}},
         {"dsc-get Album/New.jpg", {"ffd8ffd9"}},
-        {"dsc-list", {"12288,1199145603,\"Album/Beach.jpg\"", "4,1199145601,\"Album/New.jpg\"",
-                      "30720,1199145601,\"Camera/DSC00001.jpg\"", "45056,1199145602,\"Camera/DSC00002.jpg\""}},
+        {"dsc-list",
+         {"12288,1199145603,\"Album/Beach.jpg\"", "4,1199145601,\"Album/New.jpg\"",
+          "30720,1199145601,\"Camera/DSC00001.jpg\"", "45056,1199145602,\"Camera/DSC00002.jpg\""}},
         {"dsc-put NoFolder 00", kFails},
         {"cal-get 1", {"1,16711680,\"Work\",\"/Sounds/Ring1.mid\""}},
         {"cal-get 11", kFails},
@@ -176,9 +178,10 @@ TEST(PhonesimFamilyWire, ControlRequestsSeedAndInspectTheStores) {
         {"mms-get 6", kFails},
         {"mc-put 7 20 4 \"My Song.mp3\" 0102", {}},
         {"mc-put 7 21 255 \"Caf\xC3\xA9.mid\"", {}},
-        {"mc-list", {"0,1,255,20480,\"Sunset.jpg\"", "0,2,255,3000,\"Caf\xC3\xA9 \xC3\xA0 Paris.jpg\"",
-                     "1,3,255,4096,\"Ring1.mid\"", "1,4,255,0,\"Silence.mid\"", "2,5,255,65536,\"Clip.3gp\"",
-                     "5,6,255,8192,\"Blue.thm\"", "7,20,4,2,\"My Song.mp3\"", "7,21,255,0,\"Caf\xC3\xA9.mid\""}},
+        {"mc-list",
+         {"0,1,255,20480,\"Sunset.jpg\"", "0,2,255,3000,\"Caf\xC3\xA9 \xC3\xA0 Paris.jpg\"",
+          "1,3,255,4096,\"Ring1.mid\"", "1,4,255,0,\"Silence.mid\"", "2,5,255,65536,\"Clip.3gp\"",
+          "5,6,255,8192,\"Blue.thm\"", "7,20,4,2,\"My Song.mp3\"", "7,21,255,0,\"Caf\xC3\xA9.mid\""}},
         {"mc-put 10 1 255 x", kFails},
         {"mc-put 1 0 255 x", kFails},
         {"mc-put 1 1 256 x", kFails},

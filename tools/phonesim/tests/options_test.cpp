@@ -52,40 +52,42 @@ struct OptionCase {
 
 TEST(PhonesimOptions, EachOptionSetsItsSetting) {
     const OptionCase cases[] = {
-        {{}, [](const ParsedOptions& o) {
+        {{},
+         [](const ParsedOptions& o) {
              return o.phone.model == "ZEKO6W" && o.phone.imei == "352099001761481" &&
                     o.phone.imeiFormat == ImeiFormat::kLabelled && !o.phone.garbage && !o.phone.split &&
-                    o.phone.delayMs == 0 && o.phone.paceBaud == 0 && !o.phone.hangupAfter &&
-                    o.start.linkPath.empty() && o.start.controlPort == 0;
+                    o.phone.delayMs == 0 && o.phone.paceBaud == 0 && !o.phone.hangupAfter && o.start.linkPath.empty() &&
+                    o.start.controlPort == 0;
          }},
         {{"--model", "K 750"}, [](const ParsedOptions& o) { return o.phone.model == "K 750"; }},
         {{"--model=A=B"}, [](const ParsedOptions& o) { return o.phone.model == "A=B"; }},
         {{"--imei", "490154203237518"}, [](const ParsedOptions& o) { return o.phone.imei == "490154203237518"; }},
         {{"--sn", "X1"}, [](const ParsedOptions& o) { return o.phone.serialNumber == "X1"; }},
         {{"--imei-format", "single"}, [](const ParsedOptions& o) { return o.phone.imeiFormat == ImeiFormat::kSingle; }},
-        {{"--silent", "at+cgsn,ATZ"}, [](const ParsedOptions& o) {
+        {{"--silent", "at+cgsn,ATZ"},
+         [](const ParsedOptions& o) {
              return o.phone.silent == std::set<std::string>{"AT+CGSN", "ATZ"} && !o.phone.silentAll;
          }},
-        {{"--silent", "AT", "--silent", "ATE0"}, [](const ParsedOptions& o) {
+        {{"--silent", "AT", "--silent", "ATE0"},
+         [](const ParsedOptions& o) {
              return o.phone.silent == std::set<std::string>{"AT", "ATE0"};
          }},
         {{"--silent", "all"}, [](const ParsedOptions& o) { return o.phone.silentAll; }},
         {{"--error", "AT+CGMM"}, [](const ParsedOptions& o) { return o.phone.error.count("AT+CGMM") == 1; }},
         {{"--garbage", "--split"}, [](const ParsedOptions& o) { return o.phone.garbage && o.phone.split; }},
         {{"--delay", "250"}, [](const ParsedOptions& o) { return o.phone.delayMs == 250; }},
-        {{"--second-imei", "111", "--imei-change-after", "4"}, [](const ParsedOptions& o) {
-             return o.phone.secondImei == "111" && o.phone.imeiChangeAfter == 4L;
-         }},
+        {{"--second-imei", "111", "--imei-change-after", "4"},
+         [](const ParsedOptions& o) { return o.phone.secondImei == "111" && o.phone.imeiChangeAfter == 4L; }},
         {{"--hangup-after", "3"}, [](const ParsedOptions& o) { return o.phone.hangupAfter == 3L; }},
         {{"--pace", "9600"}, [](const ParsedOptions& o) { return o.phone.paceBaud == 9600; }},
-        {{"--link", "/x/com5", "--control-port", "4000"}, [](const ParsedOptions& o) {
-             return o.start.linkPath == "/x/com5" && o.start.controlPort == 4000;
-         }},
+        {{"--link", "/x/com5", "--control-port", "4000"},
+         [](const ParsedOptions& o) { return o.start.linkPath == "/x/com5" && o.start.controlPort == 4000; }},
         {{"--model", "A", "--model", "B"}, [](const ParsedOptions& o) { return o.phone.model == "B"; }},
-        {{"--fail", "at$fswf=5,AT$FSRF=0", "--fail", "AT+CRSM=37892", "--fail-after-data", "AT$TCKS=6",
-          "--cut-raw", "AT$QKMCR=100"},
+        {{"--fail", "at$fswf=5,AT$FSRF=0", "--fail", "AT+CRSM=37892", "--fail-after-data", "AT$TCKS=6", "--cut-raw",
+          "AT$QKMCR=100"},
          [](const ParsedOptions& o) {
-             return o.phone.fail == std::map<std::string, uint32_t>{{"AT$FSWF", 5}, {"AT$FSRF", 0}, {"AT+CRSM", 37892}} &&
+             return o.phone.fail ==
+                        std::map<std::string, uint32_t>{{"AT$FSWF", 5}, {"AT$FSRF", 0}, {"AT+CRSM", 37892}} &&
                     o.phone.failAfterData == std::map<std::string, uint32_t>{{"AT$TCKS", 6}} &&
                     o.phone.cutRaw == std::map<std::string, uint32_t>{{"AT$QKMCR", 100}};
          }},
@@ -100,7 +102,8 @@ TEST(PhonesimOptions, EachOptionSetsItsSetting) {
              return o.phone.noCard && o.phone.noSim && o.phone.mcClear && o.phone.phoneLock == "12345678" &&
                     o.phone.rebootDelayMs == 0;
          }},
-        {{"--sim-format", "usim", "--sim-records", "254", "--sim-record-length", "14"}, [](const ParsedOptions& o) {
+        {{"--sim-format", "usim", "--sim-records", "254", "--sim-record-length", "14"},
+         [](const ParsedOptions& o) {
              return o.phone.simFormat == SimFormat::kUsim && o.phone.simRecords == 254 && o.phone.simRecordLength == 14;
          }},
         {{"--mc-categories", "(0~9)", "--mc-item", "3:7:a:b.mid:10", "--mc-item", "0:1:x:0", "--mc-fault",
@@ -187,8 +190,8 @@ TEST(PhonesimOptions, ResetRefusesStartOptions) {
 
 class ScenarioFile {
 public:
-    explicit ScenarioFile(const std::string& text) : path_(::testing::TempDir() + "phonesim_scenario_" +
-                                                           std::to_string(counter_++) + ".txt") {
+    explicit ScenarioFile(const std::string& text)
+        : path_(::testing::TempDir() + "phonesim_scenario_" + std::to_string(counter_++) + ".txt") {
         std::ofstream(path_) << text;
     }
     ~ScenarioFile() { std::remove(path_.c_str()); }

@@ -95,12 +95,11 @@ TEST(PhonesimOutput, Pace_TakesTenBitsPerByteOfLineTime) {
         Drained drained = Drain(output, kStart);
         EXPECT_EQ(drained.bytes.size(), c.bytes) << c.baud;
         auto lineTime = [&](size_t bytes) {
-            return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) *
-                   static_cast<long>(bytes) * 10 / c.baud;
+            return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) * static_cast<long>(bytes) *
+                   10 / c.baud;
         };
         // The last write starts when all bytes before it have had their line time.
-        EXPECT_GE(drained.end - kStart, lineTime(c.bytes - drained.lastWrite) - std::chrono::microseconds(1))
-            << c.baud;
+        EXPECT_GE(drained.end - kStart, lineTime(c.bytes - drained.lastWrite) - std::chrono::microseconds(1)) << c.baud;
         EXPECT_LT(drained.end - kStart, lineTime(c.bytes)) << c.baud;
         EXPECT_GT(drained.writes, 1) << c.baud;
     }

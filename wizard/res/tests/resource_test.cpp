@@ -35,12 +35,12 @@ struct NeutralCopy {
     LANGID source;
 };
 constexpr NeutralCopy kNeutralCopies[] = {
-    {MAKELANGID(LANG_GERMAN, SUBLANG_NEUTRAL), 1031},     {MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL), 1033},
-    {MAKELANGID(LANG_FRENCH, SUBLANG_NEUTRAL), 1036},     {MAKELANGID(LANG_ITALIAN, SUBLANG_NEUTRAL), 1040},
-    {MAKELANGID(LANG_POLISH, SUBLANG_NEUTRAL), 1045},     {MAKELANGID(LANG_ROMANIAN, SUBLANG_NEUTRAL), 1048},
-    {MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL), 1049},    {MAKELANGID(LANG_THAI, SUBLANG_NEUTRAL), 1054},
-    {MAKELANGID(LANG_TURKISH, SUBLANG_NEUTRAL), 1055},    {MAKELANGID(LANG_INDONESIAN, SUBLANG_NEUTRAL), 1057},
-    {MAKELANGID(LANG_SLOVENIAN, SUBLANG_NEUTRAL), 1060},  {MAKELANGID(LANG_SPANISH, SUBLANG_NEUTRAL), 2058},
+    {MAKELANGID(LANG_GERMAN, SUBLANG_NEUTRAL), 1031},    {MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL), 1033},
+    {MAKELANGID(LANG_FRENCH, SUBLANG_NEUTRAL), 1036},    {MAKELANGID(LANG_ITALIAN, SUBLANG_NEUTRAL), 1040},
+    {MAKELANGID(LANG_POLISH, SUBLANG_NEUTRAL), 1045},    {MAKELANGID(LANG_ROMANIAN, SUBLANG_NEUTRAL), 1048},
+    {MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL), 1049},   {MAKELANGID(LANG_THAI, SUBLANG_NEUTRAL), 1054},
+    {MAKELANGID(LANG_TURKISH, SUBLANG_NEUTRAL), 1055},   {MAKELANGID(LANG_INDONESIAN, SUBLANG_NEUTRAL), 1057},
+    {MAKELANGID(LANG_SLOVENIAN, SUBLANG_NEUTRAL), 1060}, {MAKELANGID(LANG_SPANISH, SUBLANG_NEUTRAL), 2058},
 };
 
 HMODULE Self() { return GetModuleHandleW(nullptr); }
@@ -56,8 +56,7 @@ const BYTE* ResourceData(LPCWSTR type, LPCWSTR name, LANGID language, DWORD* siz
 // The lookup may still fall back to the neutral sublanguage, so the set of
 // stored languages is checked separately. False when no table holds the id.
 bool StringInLanguage(int id, LANGID language, std::wstring& text) {
-    const BYTE* block =
-        ResourceData(kTypeString, MAKEINTRESOURCEW(id / kStringsPerBlock + 1), language);
+    const BYTE* block = ResourceData(kTypeString, MAKEINTRESOURCEW(id / kStringsPerBlock + 1), language);
     if (!block) return false;
     const WCHAR* entry = reinterpret_cast<const WCHAR*>(block);
     for (int index = 0; index < id % kStringsPerBlock; ++index) entry += 1 + *entry;
@@ -84,16 +83,18 @@ TEST(StringTables, EnglishTablesHoldTheProductTextsExactly) {
         {IDS_DETECT_HEADING, L"Detect the mobile phone."},
         {IDS_DIALUP_HEADING, L"Set up the GPRS Dial-up Connection."},
         {IDS_FINISH_HEADING, L"Finish and re-start Windows."},
-        {IDS_DETECT_TEXT, L"The program will now detect your mobile phone, please plug the cable into any USB port on "
-                          L"your computer and make sure that you have turned on the mobile phone with the cable "
-                          L"connected.\n"},
+        {IDS_DETECT_TEXT,
+         L"The program will now detect your mobile phone, please plug the cable into any USB port on "
+         L"your computer and make sure that you have turned on the mobile phone with the cable "
+         L"connected.\n"},
         {IDS_CONNECTION_NAME_LABEL, L"Input GPRS Dial-up Connection Name :"},
         {IDS_DIAL_NUMBER_LABEL, L"Input GPRS Dial Number :"},
         {IDS_USER_NAME_LABEL, L"UserName :"},
         {IDS_PASSWORD_LABEL, L"Password :"},
-        {IDS_FINISH_TEXT, L"You have successfully installed the Tavo GPRS Wireless Modem on your computer, and you "
-                          L"have to restart Windows to activate the installed components.\nPress the [Finish] button "
-                          L"to exit.\n"},
+        {IDS_FINISH_TEXT,
+         L"You have successfully installed the Tavo GPRS Wireless Modem on your computer, and you "
+         L"have to restart Windows to activate the installed components.\nPress the [Finish] button "
+         L"to exit.\n"},
         {IDS_RESTART_NOW, L"Yes, re-start Winodws now."},
         {IDS_RESTART_LATER, L"No, I will re-start Windows by myself later."},
         {IDS_ERR_NO_PHONE, L"No mobile phone detected"},
@@ -180,13 +181,20 @@ TEST(StringTables, TranslationsQuoteNamesAndEndLabelsAsTheirLanguage) {
         std::wstring open, close, colon;
     };
     const Punctuation languages[] = {
-        {1028, L"\u300C", L"\u300D", L"\uFF1A"},              {1031, L"\u201E", L"\u201C", L":"},
-        {1036, L"\u00AB\u00A0", L"\u00A0\u00BB", L"\u00A0:"}, {1040, L"\u00AB", L"\u00BB", L":"},
-        {1045, L"\u201E", L"\u201D", L":"},                   {1048, L"\u201E", L"\u201D", L":"},
-        {1049, L"\u00AB", L"\u00BB", L":"},                   {1054, L"\u201C", L"\u201D", L":"},
-        {1055, L"\u201C", L"\u201D", L":"},                   {1057, L"\u201C", L"\u201D", L":"},
-        {1060, L"\u201E", L"\u201C", L":"},                   {2052, L"\u201C", L"\u201D", L"\uFF1A"},
-        {2058, L"\u201C", L"\u201D", L":"},                   {2070, L"\u00AB", L"\u00BB", L":"},
+        {1028, L"\u300C", L"\u300D", L"\uFF1A"},
+        {1031, L"\u201E", L"\u201C", L":"},
+        {1036, L"\u00AB\u00A0", L"\u00A0\u00BB", L"\u00A0:"},
+        {1040, L"\u00AB", L"\u00BB", L":"},
+        {1045, L"\u201E", L"\u201D", L":"},
+        {1048, L"\u201E", L"\u201D", L":"},
+        {1049, L"\u00AB", L"\u00BB", L":"},
+        {1054, L"\u201C", L"\u201D", L":"},
+        {1055, L"\u201C", L"\u201D", L":"},
+        {1057, L"\u201C", L"\u201D", L":"},
+        {1060, L"\u201E", L"\u201C", L":"},
+        {2052, L"\u201C", L"\u201D", L"\uFF1A"},
+        {2058, L"\u201C", L"\u201D", L":"},
+        {2070, L"\u00AB", L"\u00BB", L":"},
         {3082, L"\u00AB", L"\u00BB", L":"},
     };
     const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\u00A0'; };
@@ -196,7 +204,8 @@ TEST(StringTables, TranslationsQuoteNamesAndEndLabelsAsTheirLanguage) {
             const std::wstring label = StringOf(id, p.language);
             const size_t colon = label.rfind(p.colon);
             EXPECT_TRUE(colon != std::wstring::npos && colon > 0 && colon + p.colon.size() == label.size() &&
-                        !isSpace(label[colon - 1])) << "id " << id;
+                        !isSpace(label[colon - 1]))
+                << "id " << id;
         }
         for (int id = IDS_ERR_PORT_EMPTY; id <= IDS_ERR_DIAL_NUMBER_EMPTY; ++id) {
             const std::wstring message = StringOf(id, p.language);
@@ -226,12 +235,18 @@ TEST(StringTables, TranslationsUseTheirLanguagesTerms) {
         const wchar_t* replaced;
     };
     const Term terms[] = {
-        {1054, L"\u0E15\u0E31\u0E27\u0E0A\u0E48\u0E27\u0E22\u0E2A\u0E23\u0E49\u0E32\u0E07",  // wizard
-         {IDS_WELCOME_BODY1}, L"\u0E27\u0E34\u0E0B\u0E32\u0E23\u0E4C\u0E14"},
-        {1054, L"\u0E42\u0E1B\u0E23\u0E41\u0E01\u0E23\u0E21\u0E04\u0E27\u0E1A\u0E04\u0E38\u0E21",  // driver
-         {IDS_DRIVER_HEADING, IDS_WELCOME_BODY1, IDS_DRIVER_TEXT}, L"\u0E44\u0E14\u0E23\u0E40\u0E27\u0E2D\u0E23\u0E4C"},
-        {1048, L"pe linie comutat\u0103",  // dial-up
-         {IDS_DIALUP_HEADING, IDS_WELCOME_BODY1, IDS_CONNECTION_NAME_LABEL, IDS_ERR_CONNECTION_NAME_EMPTY}, L"dial-up"},
+        {1054,
+         L"\u0E15\u0E31\u0E27\u0E0A\u0E48\u0E27\u0E22\u0E2A\u0E23\u0E49\u0E32\u0E07",  // wizard
+         {IDS_WELCOME_BODY1},
+         L"\u0E27\u0E34\u0E0B\u0E32\u0E23\u0E4C\u0E14"},
+        {1054,
+         L"\u0E42\u0E1B\u0E23\u0E41\u0E01\u0E23\u0E21\u0E04\u0E27\u0E1A\u0E04\u0E38\u0E21",  // driver
+         {IDS_DRIVER_HEADING, IDS_WELCOME_BODY1, IDS_DRIVER_TEXT},
+         L"\u0E44\u0E14\u0E23\u0E40\u0E27\u0E2D\u0E23\u0E4C"},
+        {1048,
+         L"pe linie comutat\u0103",  // dial-up
+         {IDS_DIALUP_HEADING, IDS_WELCOME_BODY1, IDS_CONNECTION_NAME_LABEL, IDS_ERR_CONNECTION_NAME_EMPTY},
+         L"dial-up"},
         {1057, L"Nomor Panggilan", {IDS_DIAL_NUMBER_LABEL, IDS_ERR_DIAL_NUMBER_EMPTY}, L"Panggil "},
         {1060, L"\u010Darovnik", {IDS_WELCOME_HEADING, IDS_WELCOME_BODY1}, nullptr},
     };
@@ -319,7 +334,7 @@ bool ReadDialogTemplate(int id, DialogTemplate& dialog) {
         control.id = ReadAt<DWORD>(item + 20);
         p = ReadNameOrOrdinal(reinterpret_cast<const WORD*>(item + 24), &control.windowClass);
         p = ReadNameOrOrdinal(p, nullptr);  // text
-        p += 1 + *p / sizeof(WORD);        // creation data
+        p += 1 + *p / sizeof(WORD);         // creation data
         dialog.items.push_back(control);
     }
     return true;
@@ -362,25 +377,38 @@ TEST(PageTemplates, EachPageHasItsControlsWithTheirStyles) {
     };
     const DWORD kComboTypeMask = 0x3;
     const Page pages[] = {
-        {IDD_PAGE1, IDC_BANNER1,
-         {{IDC_WELCOME_HEADING, L"Static", 0, 0}, {IDC_WELCOME_BODY1, L"Static", 0, 0},
-          {IDC_WELCOME_BODY2, L"Static", 0, 0}, {IDC_WELCOME_BODY3, L"Static", 0, 0},
+        {IDD_PAGE1,
+         IDC_BANNER1,
+         {{IDC_WELCOME_HEADING, L"Static", 0, 0},
+          {IDC_WELCOME_BODY1, L"Static", 0, 0},
+          {IDC_WELCOME_BODY2, L"Static", 0, 0},
+          {IDC_WELCOME_BODY3, L"Static", 0, 0},
           {IDC_LEGAL_NOTICE, L"Static", 0, 0}}},
         {IDD_PAGE2, IDC_BANNER2, {{IDC_DETECT_HEADING, L"Static", 0, 0}, {IDC_DETECT_TEXT, L"Static", 0, 0}}},
-        {IDD_PAGE3, IDC_BANNER3,
-         {{IDC_DRIVER_HEADING, L"Static", 0, 0}, {IDC_DRIVER_TEXT, L"Static", 0, 0},
-          {IDC_PORT_LIST, L"ComboBox", kComboTypeMask, CBS_DROPDOWNLIST}, {IDC_APN_LABEL, L"Static", 0, 0},
+        {IDD_PAGE3,
+         IDC_BANNER3,
+         {{IDC_DRIVER_HEADING, L"Static", 0, 0},
+          {IDC_DRIVER_TEXT, L"Static", 0, 0},
+          {IDC_PORT_LIST, L"ComboBox", kComboTypeMask, CBS_DROPDOWNLIST},
+          {IDC_APN_LABEL, L"Static", 0, 0},
           {IDC_APN_EDIT, L"Edit", ES_AUTOHSCROLL | ES_MULTILINE, ES_AUTOHSCROLL},
           {IDC_OPERATOR_LIST, L"ComboBox", kComboTypeMask | WS_VISIBLE, CBS_DROPDOWNLIST},
           {IDC_APN_SOURCE, L"Static", WS_VISIBLE, 0}}},
-        {IDD_PAGE4, IDC_BANNER4,
-         {{IDC_DIALUP_HEADING, L"Static", 0, 0}, {IDC_CONNECTION_NAME_LABEL, L"Static", 0, 0},
-          {IDC_DIAL_NUMBER_LABEL, L"Static", 0, 0}, {IDC_USER_NAME_LABEL, L"Static", 0, 0},
-          {IDC_PASSWORD_LABEL, L"Static", 0, 0}, {IDC_CONNECTION_NAME_EDIT, L"Edit", ES_PASSWORD, 0},
-          {IDC_DIAL_NUMBER_EDIT, L"Edit", ES_PASSWORD, 0}, {IDC_USER_NAME_EDIT, L"Edit", ES_PASSWORD, 0},
+        {IDD_PAGE4,
+         IDC_BANNER4,
+         {{IDC_DIALUP_HEADING, L"Static", 0, 0},
+          {IDC_CONNECTION_NAME_LABEL, L"Static", 0, 0},
+          {IDC_DIAL_NUMBER_LABEL, L"Static", 0, 0},
+          {IDC_USER_NAME_LABEL, L"Static", 0, 0},
+          {IDC_PASSWORD_LABEL, L"Static", 0, 0},
+          {IDC_CONNECTION_NAME_EDIT, L"Edit", ES_PASSWORD, 0},
+          {IDC_DIAL_NUMBER_EDIT, L"Edit", ES_PASSWORD, 0},
+          {IDC_USER_NAME_EDIT, L"Edit", ES_PASSWORD, 0},
           {IDC_PASSWORD_EDIT, L"Edit", ES_PASSWORD, ES_PASSWORD}}},
-        {IDD_PAGE5, IDC_BANNER5,
-         {{IDC_FINISH_HEADING, L"Static", 0, 0}, {IDC_FINISH_TEXT, L"Static", 0, 0},
+        {IDD_PAGE5,
+         IDC_BANNER5,
+         {{IDC_FINISH_HEADING, L"Static", 0, 0},
+          {IDC_FINISH_TEXT, L"Static", 0, 0},
           {IDC_RESTART_GROUP, L"Button", BS_TYPEMASK, BS_GROUPBOX},
           {IDC_RESTART_NOW, L"Button", BS_TYPEMASK | WS_GROUP, BS_AUTORADIOBUTTON | WS_GROUP},
           {IDC_RESTART_LATER, L"Button", BS_TYPEMASK | WS_GROUP, BS_AUTORADIOBUTTON}}},
@@ -426,8 +454,8 @@ TEST(PageTemplates, ControlsRightOfTheBannerStayInTheAreaEverySheetShows) {
 
 TEST(Banners, AreFiveTrueColourBitmapsOfOneSize) {
     for (int id = IDB_BANNER1; id <= IDB_BANNER5; ++id) {
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP bitmap =
+            static_cast<HBITMAP>(LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         ASSERT_NE(bitmap, nullptr) << id;
         BITMAP info = {};
         GetObjectW(bitmap, sizeof info, &info);
@@ -440,8 +468,8 @@ TEST(Banners, AreFiveTrueColourBitmapsOfOneSize) {
 
 TEST(Manifest, SelectsCommonControls6AndNoElevation) {
     DWORD size = 0;
-    const BYTE* data = ResourceData(kTypeManifest, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                    &size);
+    const BYTE* data =
+        ResourceData(kTypeManifest, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &size);
     ASSERT_NE(data, nullptr);
     const std::string manifest(reinterpret_cast<const char*>(data), size);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);

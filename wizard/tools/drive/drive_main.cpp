@@ -64,8 +64,7 @@ void Report(const std::wstring& step, const std::string& what) {
 }
 
 bool Query(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
-                               &result) != 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kQueryTimeoutMs, &result) != 0;
 }
 
 HWND CurrentPage(HWND sheet) {
@@ -204,8 +203,7 @@ private:
     }
 
     // "<id>=<value>": the control <id> on the current page, and the value.
-    HWND NamedControl(const std::wstring& step, const std::wstring& argument,
-                      std::wstring& value) const {
+    HWND NamedControl(const std::wstring& step, const std::wstring& argument, std::wstring& value) const {
         const size_t equals = argument.find(L'=');
         HWND control = equals == std::wstring::npos ? nullptr : Control(argument.substr(0, equals));
         if (control == nullptr) {
@@ -219,8 +217,8 @@ private:
     static std::wstring TextOf(HWND window) {
         wchar_t text[1024] = {};
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                            kQueryTimeoutMs, &ignored);
+        SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, kQueryTimeoutMs,
+                            &ignored);
         return text;
     }
 
@@ -231,8 +229,8 @@ private:
             return ExitCode::kMismatch;
         }
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
-                            SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
+        SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), SMTO_ABORTIFHUNG,
+                            kQueryTimeoutMs, &ignored);
         return ExitCode::kPassed;
     }
 
@@ -246,8 +244,7 @@ private:
         }
         for (const wchar_t character : value) {
             DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(control, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
-                                &ignored);
+            SendMessageTimeoutW(control, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
         }
         return ExitCode::kPassed;
     }
@@ -294,8 +291,8 @@ private:
         HWND item = radio;
         do {
             DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(item, BM_SETCHECK, item == radio ? BST_CHECKED : BST_UNCHECKED, 0,
-                                SMTO_ABORTIFHUNG, kQueryTimeoutMs, &ignored);
+            SendMessageTimeoutW(item, BM_SETCHECK, item == radio ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_ABORTIFHUNG,
+                                kQueryTimeoutMs, &ignored);
             item = GetNextDlgGroupItem(page, item, FALSE);
         } while (item != nullptr && item != radio);
         return ExitCode::kPassed;
