@@ -91,6 +91,37 @@ function(ravelin_ordinal_import target def dll_target)
   target_include_directories(${target} INTERFACE $<TARGET_PROPERTY:${dll_target},INTERFACE_INCLUDE_DIRECTORIES>)
 endfunction()
 
+# The product and maker every binary's version information names.
+set(RAVELIN_PRODUCT "Ravelin")
+set(RAVELIN_COMPANY "Tavo")
+set(RAVELIN_VERSION_RC_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version.rc.in)
+
+# ravelin_version_resource(<target> <description>) gives the Windows program or
+# DLL <target> its version information: the project's version, <description>,
+# and the file name the build gives it. The resource script is also left in
+# <target>_VERSION_RC, for test programs that check it. Natively it does
+# nothing.
+function(ravelin_version_resource target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(RAVELIN_VERSION_TARGET ${target})
+  set(RAVELIN_FILE_DESCRIPTION "${description}")
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(RAVELIN_FILE_TYPE VFT_DLL)
+  else()
+    set(RAVELIN_FILE_TYPE VFT_APP)
+  endif()
+  # The file name is known once the build is generated, so the script is
+  # written in two steps: the values above now, the file name then.
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${RAVELIN_VERSION_RC_TEMPLATE} ${rc}.in @ONLY)
+  file(GENERATE OUTPUT ${rc} INPUT ${rc}.in)
+  target_sources(${target} PRIVATE ${rc})
+  set(${target}_VERSION_RC ${rc} PARENT_SCOPE)
+endfunction()
+
 # ravelin_test(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] LIBS ... [THREADED])
 # A GoogleTest program. Natively every test case becomes a ctest test (label
 # "native", plus "threaded" for the suites that also run under ThreadSanitizer);

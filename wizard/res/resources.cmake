@@ -1,12 +1,13 @@
 # Resources of RavelinWiz: the string tables (one script per language), the
-# five page dialog templates, the banner bitmaps, the version information and
-# the application manifest.
+# five page dialog templates, the banner bitmaps and the application manifest;
+# the version information comes from the build (ravelin_version_resource).
 #
 # Include this file from the folder that creates RavelinWiz. It sets
 #   RAVELIN_WIZ_RC       the resource scripts to add to the RavelinWiz sources
 #   RAVELIN_WIZ_RES_DIR  the folder of resource_ids.h, for the C++ include path
 # and adds the test program wizard_resource_tests, which links the same
-# scripts and checks what they hold.
+# scripts, and the version information of RavelinWiz (RavelinWiz_VERSION_RC),
+# and checks what they hold.
 
 set(RAVELIN_WIZ_RES_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -18,7 +19,7 @@ set(RAVELIN_WIZ_LANGUAGES
 set(RAVELIN_WIZ_RC
     ${RAVELIN_WIZ_RES_DIR}/pages.rc
     ${RAVELIN_WIZ_RES_DIR}/banners.rc
-    ${RAVELIN_WIZ_RES_DIR}/version.rc)
+    ${RAVELIN_WIZ_RES_DIR}/manifest.rc)
 
 # The resource compiler writes no dependency file, so the files each script
 # pulls in are named here: a change to them rebuilds the script.
@@ -41,11 +42,10 @@ endforeach()
 set_source_files_properties(${RAVELIN_WIZ_RES_DIR}/banners.rc PROPERTIES OBJECT_DEPENDS
     "${RAVELIN_WIZ_RES_DIR}/resource_ids.h;${banner_files}")
 
-set_source_files_properties(${RAVELIN_WIZ_RES_DIR}/version.rc PROPERTIES
-    OBJECT_DEPENDS ${RAVELIN_WIZ_RES_DIR}/RavelinWiz.manifest
-    COMPILE_DEFINITIONS "RAVELIN_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};RAVELIN_VERSION_MINOR=${PROJECT_VERSION_MINOR};RAVELIN_VERSION_PATCH=${PROJECT_VERSION_PATCH}")
+set_source_files_properties(${RAVELIN_WIZ_RES_DIR}/manifest.rc PROPERTIES
+    OBJECT_DEPENDS ${RAVELIN_WIZ_RES_DIR}/RavelinWiz.manifest)
 unset(banner_files)
 
 ravelin_test(wizard_resource_tests
-  SOURCES ${RAVELIN_WIZ_RES_DIR}/tests/resource_test.cpp ${RAVELIN_WIZ_RC})
+  SOURCES ${RAVELIN_WIZ_RES_DIR}/tests/resource_test.cpp ${RAVELIN_WIZ_RC} ${RavelinWiz_VERSION_RC})
 target_include_directories(wizard_resource_tests PRIVATE ${RAVELIN_WIZ_RES_DIR})
