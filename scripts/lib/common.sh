@@ -7,11 +7,12 @@ JOBS=${RAVELIN_JOBS:-2}
 
 log() { printf '==> %s\n' "$*"; }
 
-# Packages for building, testing and running the Windows binaries under Wine.
+# Packages for building, testing and running the Windows binaries under Wine,
+# and for making the setup package.
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libgmock-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
           wine wine32:i386 gcc-multilib xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
-          mobile-broadband-provider-info)
+          mobile-broadband-provider-info nsis)
 
 install_packages() {
     local missing=()
@@ -65,9 +66,13 @@ build_tsan() {
     configure_build "$BUILD/tsan" -DCMAKE_BUILD_TYPE=Debug -DRAVELIN_SANITIZE=thread
 }
 
+# configure_windows <dir>: the 32-bit Windows Release build, as tested and shipped.
+configure_windows() {
+    configure "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw32-posix.cmake"
+}
+
 build_windows() {
-    configure_build "$BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw32-posix.cmake"
+    configure_windows "$BUILD/win32" && cmake --build "$BUILD/win32" -j"$JOBS"
 }
 
 # The libFuzzer targets alone, built with clang.
