@@ -3,9 +3,13 @@
 # driven from another process, in English, German and Simplified Chinese, saving a
 # screenshot of every page: with a SIM of an operator the operator table knows,
 # page 3 suggests its APN and page 4 its user name and password; then once without
-# a SIM. Then checks that each page refuses what it cannot go on with and stays,
-# and that "restart now" makes the restart call.
+# a SIM. Each walkthrough runs with the trace on, which must show every part of
+# the suite at work and no IMSI or password. Then checks that each page refuses
+# what it cannot go on with and stays, and that "restart now" makes the restart
+# call.
 # Runs inside the Wine bench with a display (scripts/wine-bench --display).
+# The program runs from RAVELIN_APP_DIR when that is set (an installed copy),
+# otherwise from a copy of the build staged afresh for each run.
 #
 # usage: wizard_walkthrough.sh <win32 build folder> [screenshot folder] [languages...]
 set -uo pipefail
@@ -32,11 +36,21 @@ shoot() {
     convert "$1" -trim +repage "$1" 2>/dev/null || true
 }
 
-# start_wizard <app folder> <locale> <simulator reset request>: the program staged
-# afresh, the simulated phones reset and the wizard started; its process in $wizard.
+# app_folder <run folder>: where RavelinWiz.exe is started from: RAVELIN_APP_DIR,
+# or the build staged in the run folder. The run folder also keeps the run's logs.
+app_folder() {
+    if [ -n "${RAVELIN_APP_DIR:-}" ]; then
+        mkdir -p "$1" && echo "$RAVELIN_APP_DIR"
+    else
+        stage_app "$build" "$1" && echo "$1"
+    fi
+}
+
+# start_wizard <run folder> <locale> <simulator reset request>: the simulated
+# phones reset and the wizard started; its process in $wizard.
 start_wizard() {
-    local app=$1 locale=$2
-    stage_app "$build" "$app"
+    local app locale=$2
+    app=$(app_folder "$1")
     control 5 "reset --silent all"
     control 12 "$3"
     (cd "$app" && LANG=$locale LC_ALL=$locale wine RavelinWiz.exe >/dev/null 2>&1) &
@@ -53,12 +67,28 @@ declare -A models=([en]=ZEKO6W [de]=JOVE4N [zh]=X9)
 declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_4015&Rev_0100'
                 [zh]=tavo_generic_usb_wireless_modem)
 
+# check_trace <name> <trace file> <text it must not hold>: a line from every part
+# of the suite, the installer's command line and exit code, and no secret.
+check_trace() {
+    local name=$1 file=$2 secret=$3 fragment
+    for fragment in 'Serlox COM12 > ATZ\r' 'Mextal COM12 DetectHandSetModel: ok' 'Porvesk connected on COM12' \
+                    'RavelinWiz installer: ' 'RavelinWiz installer ended with exit code 0'; do
+        grep -qF "$fragment" "$file" 2>/dev/null || fail "$name: the trace lacks \"$fragment\""
+    done
+    ! grep -qF "$secret" "$file" 2>/dev/null || fail "$name: the trace holds \"$secret\""
+}
+
 # run_walkthrough <name> <language> <SIM options> <APN the installer must receive>
-#                 <page 3 steps> <page 4 steps>
+#                 <page 3 steps> <page 4 steps> <text the trace must not hold>
+# The wizard runs with the trace on.
 run_walkthrough() {
-    local name=$1 language=$2 apn=$4 page3=$5 page4=$6 result
+    local name=$1 language=$2 apn=$4 page3=$5 page4=$6 secret=$7 result trace
     result=$(mktemp)
     rm -f "$installer_log"
+    trace=$RAVELIN_BENCH/trace-$name.log
+    rm -f "$trace"
+    RAVELIN_TRACE=$(winepath -w "$trace")
+    export RAVELIN_TRACE
     start_wizard "$RAVELIN_BENCH/app-$name" "${locales[$language]}" "reset --model ${models[$language]} $3"
     drive "${locales[$language]}" \
         expect-page:1 shot:1-welcome next \
@@ -79,6 +109,8 @@ run_walkthrough() {
     local expected="MDMTavo.inf;COM12;$apn;${ids[$language]}"
     grep -F "$expected" "$installer_log" 2>/dev/null | grep -q $'^GMINST32\tinstalled\t0\t' ||
         fail "$name: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
+    unset RAVELIN_TRACE
+    check_trace "$name" "$trace" "$secret"
     rm -f "$result" "$result.err"
     echo "$name walkthrough done"
 }
@@ -91,28 +123,28 @@ declare -A credentials=([en]='expect-text:1024=guest expect-text:1025=guest'
                         [de]='expect-text:1024= expect-text:1025=t-d1' [zh]='expect-text:1024=guest')
 for language in "${languages[@]}"; do
     run_walkthrough "$language" "$language" "--imsi ${imsis[$language]}" "${apns[$language]}" \
-        "expect-text:1016=${apns[$language]}" "${credentials[$language]}"
+        "expect-text:1016=${apns[$language]}" "${credentials[$language]}" "${imsis[$language]:6}"
 done
 
 # No SIM in the phone: no suggestion, the pages as without one; the APN is typed.
 run_walkthrough en-nosim en "--sim-state absent" internet "expect-text:1016= text:1016=internet" \
-    "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret"
+    "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret" secret
 
 # The pages refuse what they cannot go on with and stay, in English: with no phone
 # the detection page gives up after its 15 s (message 2025); once the phone is
 # plugged in, Next goes on. No APN: message 2027; no connection name: message 2028.
 # Typed into, the connection-name edit stops at its limit (256 characters), and a
 # name that long is written.
-app=$RAVELIN_BENCH/app-refusals
-start_wizard "$app" en_US.UTF-8 reset
+run=$RAVELIN_BENCH/app-refusals
+start_wizard "$run" en_US.UTF-8 reset
 control 12 hangup
 drive en_US.UTF-8 next expect-page:2 next 'expect-msgbox:No mobile phone detected' msgbox:ok expect-page:2 \
-    >/dev/null 2>"$app/drive.err" && control 12 plug && drive en_US.UTF-8 next expect-page:3 \
+    >/dev/null 2>"$run/drive.err" && control 12 plug && drive en_US.UTF-8 next expect-page:3 \
     text:1016= next 'expect-msgbox:APN field is empty' msgbox:ok expect-page:3 text:1016=internet next \
     expect-page:4 text:1022= next 'expect-msgbox:GPRS Dial-up Connection Name field is empty' msgbox:ok \
     expect-page:4 "type:1022=$(printf 'N%.0s' $(seq 300))" expect-length:1022=256 \
-    next expect-page:5 select-radio:1029 finish expect-closed >/dev/null 2>"$app/drive.err" || {
-    fail "refusals: $(cat "$app/drive.err")"
+    next expect-page:5 select-radio:1029 finish expect-closed >/dev/null 2>"$run/drive.err" || {
+    fail "refusals: $(cat "$run/drive.err")"
     # Leave no wizard behind: close any message box, then the sheet.
     drive en_US.UTF-8 --timeout-ms 2000 msgbox:ok >/dev/null 2>&1
     drive en_US.UTF-8 --timeout-ms 10000 cancel expect-closed >/dev/null 2>&1
@@ -122,16 +154,16 @@ echo "refusals done"
 
 # "Restart now" (the default choice) must ask Windows to reboot. Under Wine the call
 # only ends this prefix's programs; a relay trace shows that it was made.
-app=$RAVELIN_BENCH/app-restart
-stage_app "$build" "$app"
+run=$RAVELIN_BENCH/app-restart
+app=$(app_folder "$run")
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.ExitWindowsEx /f >/dev/null 2>&1
-(cd "$app" && WINEDEBUG=-all,+relay wine RavelinWiz.exe >/dev/null 2>"$app/relay.log") &
+(cd "$app" && WINEDEBUG=-all,+relay wine RavelinWiz.exe >/dev/null 2>"$run/relay.log") &
 wizard=$!
 wine "$build/bin/wizard_drive.exe" --timeout-ms 60000 \
     next next expect-page:3 text:1016=internet next expect-page:4 text:1022=Restart_test next \
     expect-page:5 finish expect-closed >/dev/null || fail "restart walkthrough"
 wait "$wizard" || true
-grep -q 'Call user32.ExitWindowsEx(00000002,00000000)' "$app/relay.log" ||
+grep -q 'Call user32.ExitWindowsEx(00000002,00000000)' "$run/relay.log" ||
     fail "restart now did not call ExitWindowsEx(EWX_REBOOT, 0)"
 
 echo "screenshots in $shots"
