@@ -1,5 +1,8 @@
 #include "handset_api.h"
 
+#include <cstdio>
+
+#include "operation_trace.h"
 #include "progress.h"
 
 HandsetLinks ProductLinks() { return HandsetLinks{SerloxGetObj, SendProgressMessage, GetModelAgent()}; }
@@ -107,7 +110,9 @@ int32_t CHandsetApi::QueryModel(const PortSettings* settings, char* buffer, uint
 }
 
 int32_t CHandsetApi::QueryImei(const PortSettings* settings, char* buffer, uint32_t size) {
-    return identification_.QueryImei(settings, buffer, size);
+    const int32_t result = identification_.QueryImei(settings, buffer, size);
+    mextal::TraceOperation(settings, "QueryImei", result, {{"IMEI", buffer}});
+    return result;
 }
 
 int32_t CHandsetApi::GetCalIdRange(const PortSettings* settings, int32_t* first, int32_t* last) {
@@ -172,7 +177,10 @@ int32_t CHandsetApi::GetSIMTextLength(const PortSettings* settings, uint32_t* le
 
 int32_t CHandsetApi::DetectHandSetModel(const PortSettings* settings, int32_t attempts, int32_t timeoutMs, char* model,
                                         uint32_t modelSize, char* imei, uint32_t imeiSize) {
-    return identification_.DetectHandSetModel(settings, attempts, timeoutMs, model, modelSize, imei, imeiSize);
+    const int32_t result =
+        identification_.DetectHandSetModel(settings, attempts, timeoutMs, model, modelSize, imei, imeiSize);
+    mextal::TraceOperation(settings, "DetectHandSetModel", result, {{"model", model}, {"IMEI", imei}});
+    return result;
 }
 
 int32_t CHandsetApi::JavaQueryTargetVer(const PortSettings* settings, char* buffer, uint32_t size) {
@@ -196,7 +204,11 @@ int32_t CHandsetApi::JavaPrecheck(const PortSettings* settings, const char* desc
 }
 
 int32_t CHandsetApi::SetMsFlowControl(const PortSettings* settings, int32_t mode) {
-    return identification_.SetMsFlowControl(settings, mode);
+    const int32_t result = identification_.SetMsFlowControl(settings, mode);
+    char modeText[12];
+    std::snprintf(modeText, sizeof modeText, "%d", static_cast<int>(mode));
+    mextal::TraceOperation(settings, "SetMsFlowControl", result, {{"mode", modeText}});
+    return result;
 }
 
 int32_t CHandsetApi::MMSListMsgID(const PortSettings* settings, uint32_t folder, char** text, uint32_t* length) {
@@ -262,9 +274,14 @@ int32_t CHandsetApi::ReceiveBlock(const PortSettings* settings, char** block, ui
 }
 
 int32_t CHandsetApi::QueryImsi(const PortSettings* settings, char* buffer, uint32_t size) {
-    return identification_.QueryImsi(settings, buffer, size);
+    // The IMSI itself is never traced.
+    const int32_t result = identification_.QueryImsi(settings, buffer, size);
+    mextal::TraceOperation(settings, "QueryImsi", result);
+    return result;
 }
 
 int32_t CHandsetApi::QuerySimSpn(const PortSettings* settings, char* buffer, uint32_t size) {
-    return handsetAndSim_.QuerySimSpn(settings, buffer, size);
+    const int32_t result = handsetAndSim_.QuerySimSpn(settings, buffer, size);
+    mextal::TraceOperation(settings, "QuerySimSpn", result, {{"name", buffer}});
+    return result;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "detector_state.h"
+#include "detector_trace.h"
 
 using porvesk::DetectorState;
 
@@ -52,6 +53,7 @@ bool CConDetect::StartDetect() {
     }
     s.started = true;
     porvesk::KeepModuleLoaded();
+    porvesk::TraceDetector("detector started");
     return true;
 }
 
@@ -85,7 +87,9 @@ std::string CConDetect::GetCurConnectImei() {
 SerloxIDTag CConDetect::GetCurConnectPort() { return state_->currentPort; }
 
 void CConDetect::ReGetSysSerloxList() {
-    if (!state_->connected) state_->signals.RequestRescan();
+    if (state_->connected) return;
+    porvesk::TraceDetector("rescan requested");
+    state_->signals.RequestRescan();
 }
 
 void CConDetect::DetectConIsAlive() {

@@ -3,12 +3,14 @@
 #include "porvesk/porvesk.h"
 
 #include "detector_state.h"
+#include "detector_trace.h"
 #include "mextal/mextal.h"
 #include "release_on_exit.h"
 
 using porvesk::DetectorRun;
 using porvesk::DetectorState;
 using porvesk::LockResult;
+using porvesk::TraceDetector;
 using porvesk::Wake;
 
 namespace {
@@ -18,6 +20,17 @@ namespace {
 constexpr int32_t kFirstPortAttempts = 4;
 constexpr int32_t kLaterPortAttempts = 1;
 constexpr uint32_t kHandsetTextSize = 128;
+
+void TraceCandidates(const std::list<SerloxIDTag>& ports) noexcept {
+    if (!ravelin::trace::On()) return;
+    try {
+        std::string text;
+        for (SerloxIDTag port : ports) text += (text.empty() ? "COM" : ", COM") + std::to_string(port);
+        TraceDetector("candidate ports: ", text.empty() ? "none" : text);
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
 
 }  // namespace
 
@@ -56,6 +69,7 @@ bool CConDetect::FollowOneConnection(DetectorRun& run) {
     if (!ScanUntilConnected(run) || s.signals.Stopped()) return false;
     ReportConnected(run);
     if (!WatchConnection(run.settings)) return false;
+    TraceDetector("handset on COM", run.settings.port, " lost");
     ClosePortOf(run);
     SendConnectionMessage(WM_CONDETECT_DISCONNECTED);
     return true;
@@ -63,6 +77,7 @@ bool CConDetect::FollowOneConnection(DetectorRun& run) {
 
 void CConDetect::RecoverFromFault(DetectorRun& run) {
     DetectorState& s = *state_;
+    TraceDetector("fault in the detector thread; the handset counts as lost");
     try {
         ClosePortOf(run);
         if (s.connected.exchange(false)) SendConnectionMessage(WM_CONDETECT_DISCONNECTED);
@@ -78,6 +93,7 @@ bool CConDetect::ScanUntilConnected(DetectorRun& run) {
         Wake wake = s.signals.WaitForRescan(s.timings.rescanWaitMs);
         if (wake == Wake::kStopped) return false;
         if (wake == Wake::kSignalled) {
+            TraceDetector("rescanning after a request");
             if (!s.signals.Sleep(s.timings.settleMs)) return false;
             s.signals.ResetRescan();
         }
@@ -89,6 +105,7 @@ bool CConDetect::ScanUntilConnected(DetectorRun& run) {
         if (s.currentPort != SERLOX_NO_PORT) MoveSerloxtoHead(s.currentPort);
         std::list<SerloxIDTag> ports;
         GetSerloxListCopy(ports);
+        TraceCandidates(ports);
         int32_t attempts = kFirstPortAttempts;
         for (SerloxIDTag port : ports) {
             found = ProbePort(run, port, attempts);
@@ -106,7 +123,11 @@ bool CConDetect::ScanUntilConnected(DetectorRun& run) {
 bool CConDetect::ProbePort(DetectorRun& run, SerloxIDTag port, int32_t attempts) {
     DetectorState& s = *state_;
     run.settings.port = static_cast<uint32_t>(port);
-    if (s.link->OpenPort(run.settings) != LINK_OK) return false;
+    const LinkResult opened = s.link->OpenPort(run.settings);
+    if (opened != LINK_OK) {
+        TraceDetector("COM", port, ": not opened, result ", opened);
+        return false;
+    }
     run.portOpen = true;
     char model[kHandsetTextSize] = {};
     char imei[kHandsetTextSize] = {};
@@ -116,8 +137,10 @@ bool CConDetect::ProbePort(DetectorRun& run, SerloxIDTag port, int32_t attempts)
     imei[kHandsetTextSize - 1] = '\0';
     if (result == MEXTAL_OK && CheckRecvModelStr(model) && CheckRecvImeiStr(imei)) {
         s.currentPort = port;
+        TraceDetector("COM", port, ": handset \"", model, "\" found");
         return true;
     }
+    TraceDetector("COM", port, ": no handset, result ", result);
     // Also when the IMEI was refused: a port left open would answer "already
     // open" to every later probe and never be tried again.
     ClosePortOf(run);
@@ -137,6 +160,7 @@ void CConDetect::ReportConnected(DetectorRun& run) {
     // the media-centre cache of this process starts its exchanges once it sees
     // the handset connected. The handset library takes one call at a time.
     s.connected = true;
+    TraceDetector("connected on COM", run.settings.port);
     SendConnectionMessage(WM_CONDETECT_CONNECTED);
 }
 
@@ -156,7 +180,10 @@ bool CConDetect::WatchConnection(const PortSettings& settings) {
 void CConDetect::CheckConnection(const PortSettings& settings) {
     DetectorState& s = *state_;
     LockResult locked = TakeHandsetMutexForCheck();
-    if (locked == LockResult::kTimedOut) return;
+    if (locked == LockResult::kTimedOut) {
+        TraceDetector("check skipped: another component holds the handset");
+        return;
+    }
     porvesk::ReleaseOnExit<porvesk::NamedMutex> hold(locked == LockResult::kAcquired ? s.handsetMutex.get() : nullptr);
     if (!HandsetStillThere(settings)) s.connected = false;
 }
@@ -183,6 +210,7 @@ bool CConDetect::HandsetStillThere(const PortSettings& settings) {
 
 void CConDetect::SendConnectionMessage(uint32_t message) {
     ConDetectWindow window = state_->window;
+    TraceDetector("message ", message, window != nullptr ? " sent" : " not sent: no window registered");
     if (window != nullptr) state_->platform->SendWindowMessage(window, message);
 }
 

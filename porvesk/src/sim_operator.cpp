@@ -5,6 +5,7 @@
 #include <string>
 
 #include "detector_state.h"
+#include "detector_trace.h"
 #include "porvesk/porvesk.h"
 #include "release_on_exit.h"
 
@@ -51,5 +52,7 @@ int32_t CConDetect::QuerySimOperator(ConDetectSimOperator& sim) {
     }
     sim.mcc = imsi.substr(0, kMccDigits);
     sim.mnc = imsi.substr(kMccDigits, kMaxMncDigits);
+    // The operator's codes only: the rest of the IMSI stays out of the trace.
+    porvesk::TraceDetector("SIM operator: country code ", sim.mcc, ", network code (2 or 3 digits) ", sim.mnc);
     return CONDETECT_OK;
 }

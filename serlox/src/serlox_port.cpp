@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "modquar/modquar.h"
+#include "ravelin/trace.h"
 
 using serlox::FlowMode;
 
@@ -16,8 +17,21 @@ namespace {
 
 constexpr uint32_t kRetryCloseMs = 10;
 
+constexpr char kTraceComponent[] = "Serlox";
+
 bool Usable(CModelAgent* agent, serlox::SerialDevice& device, serlox::StopSignal& stop) {
     return agent != nullptr && device.Valid() && stop.Valid();
+}
+
+const char* FlowModeName(FlowMode mode) {
+    switch (mode) {
+        case FlowMode::Software:
+            return "XON/XOFF";
+        case FlowMode::Hardware:
+            return "RTS/CTS";
+        default:
+            return "none";
+    }
 }
 
 }  // namespace
@@ -33,8 +47,12 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
     // A reader that closed the port itself may still be on its way out.
     reader_.Join();
     stop_.Clear();
-    if (!OpenDevice()) return LINK_OPEN_FAILED;
+    if (!OpenDevice()) {
+        TraceFailure("open");
+        return LINK_OPEN_FAILED;
+    }
     if (!device_.SetUp()) {
+        TraceFailure("open (set-up)");
         CloseLocked();
         return LINK_OPEN_FAILED;
     }
@@ -43,10 +61,12 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
         return LINK_CONFIG_FAILED;
     }
     if (!reader_.Start(&CSerloxPort::ReaderMain, this)) {
+        TraceFailure("open (reader thread)");
         CloseLocked();
         return LINK_READER_FAILED;
     }
     device_.RaiseDtr();
+    TraceEvent("open");
     return LINK_OK;
 }
 
@@ -63,11 +83,18 @@ LinkResult CSerloxPort::Configure(PortSettings settings, uint32_t purge) {
     std::lock_guard<std::mutex> feed(feedLock_);
     if (!device_.IsOpen()) return LINK_NOT_OPEN;
     serlox::LineSettings line;
-    if (!device_.ReadLineSettings(line)) return LINK_CONFIG_FAILED;
+    if (!device_.ReadLineSettings(line)) {
+        TraceFailure("configure (reading settings)");
+        return LINK_CONFIG_FAILED;
+    }
     if (agent_ != nullptr) flowMode_ = serlox::FlowModeFromIndex(agent_->GetFlowControlIndex());
     serlox::ApplyLinkSettings(line, settings.baudRate, flowMode_);
-    if (!device_.WriteLineSettings(line)) return LINK_CONFIG_FAILED;
+    if (!device_.WriteLineSettings(line)) {
+        TraceFailure("configure");
+        return LINK_CONFIG_FAILED;
+    }
     if (purge != 0) PurgeInput();
+    TraceSettings(settings.baudRate, purge != 0);
     return LINK_OK;
 }
 
@@ -83,6 +110,7 @@ void CSerloxPort::PurgeInput() {
 
 LinkResult CSerloxPort::Close() {
     std::lock_guard<std::recursive_mutex> guard(portLock_);
+    if (device_.IsOpen()) TraceEvent("close");
     CloseLocked();
     return LINK_OK;
 }
@@ -96,6 +124,43 @@ void CSerloxPort::CloseLocked() {
 }
 
 int32_t CSerloxPort::IsOpen() { return device_.IsOpen() ? 1 : 0; }
+
+void CSerloxPort::TraceEvent(std::string_view event) const noexcept {
+    ravelin::trace::Event(kTraceComponent, "COM", port_, " ", event);
+}
+
+void CSerloxPort::TraceFailure(const char* step) const noexcept {
+    if (!ravelin::trace::On()) return;
+    try {
+        const std::string error = ravelin::trace::LastSystemError();
+        TraceEvent(std::string(step) + " failed: " + error);
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
+
+void CSerloxPort::TraceSettings(uint32_t baudRate, bool purged) const noexcept {
+    ravelin::trace::Event(kTraceComponent, "COM", port_, " configure ", baudRate, " baud, flow control ",
+                          FlowModeName(flowMode_), purged ? ", purged" : "");
+}
+
+void CSerloxPort::TraceSent(const char* bytes, uint32_t length) noexcept {
+    if (!ravelin::trace::On()) return;
+    try {
+        TraceEvent("> " + ravelin::trace::Excerpt(traffic_.Sent(std::string_view(bytes, length))));
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
+
+void CSerloxPort::TraceReceived(const std::string& line) noexcept {
+    if (!ravelin::trace::On()) return;
+    try {
+        TraceEvent("< " + ravelin::trace::Excerpt(traffic_.Received(line)));
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
 
 int32_t CSerloxPort::Spare1(uint32_t, uint32_t) { return 0; }
 
@@ -123,11 +188,14 @@ LinkResult CSerloxPort::Write(const char* bytes, uint32_t length, uint32_t, uint
     if (!IsOpen()) return LINK_NOT_OPEN;
     std::string wire;
     try {
+        TraceSent(bytes, length);
         wire = flowMode_ == FlowMode::Software ? serlox::EscapeForWire(bytes, length) : std::string(bytes, length);
     } catch (const std::exception&) {
         return LINK_WRITE_FAILED;
     }
-    return SendPieces(wire);
+    const LinkResult result = SendPieces(wire);
+    if (result != LINK_OK) TraceFailure("write");
+    return result;
 }
 
 LinkResult CSerloxPort::SendPieces(const std::string& wire) {
@@ -177,7 +245,10 @@ bool CSerloxPort::FeedAvailable() {
     if (flowMode_ == FlowMode::Software) count = unescaper_.Decode(block, count);
     std::vector<std::string> chunks;
     assembler_.Feed(block, count, chunks);
-    for (std::string& chunk : chunks) queue_.Push(std::move(chunk));
+    for (std::string& chunk : chunks) {
+        TraceReceived(chunk);
+        queue_.Push(std::move(chunk));
+    }
     return true;
 }
 
@@ -188,6 +259,7 @@ void CSerloxPort::CloseAfterDeviceLoss() {
     while (!portLock_.try_lock()) {
         if (stop_.WaitFor(kRetryCloseMs)) return;
     }
+    TraceEvent("closed: the device is gone");
     CloseLocked();
     portLock_.unlock();
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "line_assembler.h"
 #include "flow_escape.h"
@@ -11,6 +12,7 @@
 #include "reader_thread.h"
 #include "receive_queue.h"
 #include "serial_device.h"
+#include "traffic_trace.h"
 #include "serlox/serlox.h"
 
 class CModelAgent;
@@ -50,6 +52,14 @@ private:
     // Called with the port lock held.
     void CloseLocked();
     void PurgeInput();
+    // Trace lines about this port, "COM<n> <event>"; a failure adds the
+    // system's last error, which must still be the failed call's. Tracing
+    // never throws into the port's work.
+    void TraceEvent(std::string_view event) const noexcept;
+    void TraceFailure(const char* step) const noexcept;
+    void TraceSettings(uint32_t baudRate, bool purged) const noexcept;
+    void TraceSent(const char* bytes, uint32_t length) noexcept;
+    void TraceReceived(const std::string& line) noexcept;
 
     CModelAgent* const agent_;
     const int port_;
@@ -66,4 +76,5 @@ private:
     serlox::ReceiveQueue queue_;
     serlox::LineAssembler assembler_;
     serlox::Unescaper unescaper_;
+    serlox::TrafficRedactor traffic_;
 };

@@ -3,8 +3,10 @@
 # driven from another process, in English, German and Simplified Chinese, saving a
 # screenshot of every page: with a SIM of an operator the operator table knows,
 # page 3 suggests its APN and page 4 its user name and password; then once without
-# a SIM. Then checks that each page refuses what it cannot go on with and stays,
-# and that "restart now" makes the restart call.
+# a SIM. Each walkthrough runs with the trace on, which must show every part of
+# the suite at work and no IMSI or password. Then checks that each page refuses
+# what it cannot go on with and stays, and that "restart now" makes the restart
+# call.
 # Runs inside the Wine bench with a display (scripts/wine-bench --display).
 # The program runs from RAVELIN_APP_DIR when that is set (an installed copy),
 # otherwise from a copy of the build staged afresh for each run.
@@ -65,12 +67,28 @@ declare -A models=([en]=ZEKO6W [de]=JOVE4N [zh]=X9)
 declare -A ids=([en]='USB\Vid_2e1a&Pid_4021&Rev_0100' [de]='USB\Vid_2e1a&Pid_4015&Rev_0100'
                 [zh]=tavo_generic_usb_wireless_modem)
 
+# check_trace <name> <trace file> <text it must not hold>: a line from every part
+# of the suite, the installer's command line and exit code, and no secret.
+check_trace() {
+    local name=$1 file=$2 secret=$3 fragment
+    for fragment in 'Serlox COM12 > ATZ\r' 'Mextal COM12 DetectHandSetModel: ok' 'Porvesk connected on COM12' \
+                    'RavelinWiz installer: ' 'RavelinWiz installer ended with exit code 0'; do
+        grep -qF "$fragment" "$file" 2>/dev/null || fail "$name: the trace lacks \"$fragment\""
+    done
+    ! grep -qF "$secret" "$file" 2>/dev/null || fail "$name: the trace holds \"$secret\""
+}
+
 # run_walkthrough <name> <language> <SIM options> <APN the installer must receive>
-#                 <page 3 steps> <page 4 steps>
+#                 <page 3 steps> <page 4 steps> <text the trace must not hold>
+# The wizard runs with the trace on.
 run_walkthrough() {
-    local name=$1 language=$2 apn=$4 page3=$5 page4=$6 result
+    local name=$1 language=$2 apn=$4 page3=$5 page4=$6 secret=$7 result trace
     result=$(mktemp)
     rm -f "$installer_log"
+    trace=$RAVELIN_BENCH/trace-$name.log
+    rm -f "$trace"
+    RAVELIN_TRACE=$(winepath -w "$trace")
+    export RAVELIN_TRACE
     start_wizard "$RAVELIN_BENCH/app-$name" "${locales[$language]}" "reset --model ${models[$language]} $3"
     drive "${locales[$language]}" \
         expect-page:1 shot:1-welcome next \
@@ -91,6 +109,8 @@ run_walkthrough() {
     local expected="MDMTavo.inf;COM12;$apn;${ids[$language]}"
     grep -F "$expected" "$installer_log" 2>/dev/null | grep -q $'^GMINST32\tinstalled\t0\t' ||
         fail "$name: installer did not install a modem for $expected (log: $(cat "$installer_log" 2>/dev/null))"
+    unset RAVELIN_TRACE
+    check_trace "$name" "$trace" "$secret"
     rm -f "$result" "$result.err"
     echo "$name walkthrough done"
 }
@@ -103,12 +123,12 @@ declare -A credentials=([en]='expect-text:1024=guest expect-text:1025=guest'
                         [de]='expect-text:1024= expect-text:1025=t-d1' [zh]='expect-text:1024=guest')
 for language in "${languages[@]}"; do
     run_walkthrough "$language" "$language" "--imsi ${imsis[$language]}" "${apns[$language]}" \
-        "expect-text:1016=${apns[$language]}" "${credentials[$language]}"
+        "expect-text:1016=${apns[$language]}" "${credentials[$language]}" "${imsis[$language]:6}"
 done
 
 # No SIM in the phone: no suggestion, the pages as without one; the APN is typed.
 run_walkthrough en-nosim en "--sim-state absent" internet "expect-text:1016= text:1016=internet" \
-    "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret"
+    "expect-text:1024= expect-text:1025= text:1024=user text:1025=secret" secret
 
 # The pages refuse what they cannot go on with and stay, in English: with no phone
 # the detection page gives up after its 15 s (message 2025); once the phone is

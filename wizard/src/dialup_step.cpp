@@ -1,6 +1,7 @@
 #include "dialup_step.h"
 
 #include "model_table.h"
+#include "wizard_trace.h"
 
 namespace ravelinwiz {
 
@@ -34,6 +35,7 @@ DialUpOutcome RunDialUpStep(const std::string& detectedModel, const DialUpFields
     const WriteOutcome written =
         writer.Write({fields.connectionName, fields.dialNumber, deviceName, fields.userName, fields.password});
     if (!written.ok) {
+        TraceWizard("dial-up entry not written: ", written.failureText);
         ui.SetWizardButtons(kButtonBack);
         return {false, written.failureText};
     }

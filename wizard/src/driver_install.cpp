@@ -2,6 +2,7 @@
 
 #include "model_table.h"
 #include "system_text.h"
+#include "wizard_trace.h"
 
 namespace ravelinwiz {
 
@@ -9,7 +10,19 @@ namespace {
 
 constexpr char kFieldSeparator = ';';
 
-InstallOutcome NotStarted(SystemInfo& system, uint32_t error) { return {false, ComposeSystemError(system, "", error)}; }
+InstallOutcome NotStarted(SystemInfo& system, uint32_t error) {
+    InstallOutcome outcome{false, ComposeSystemError(system, "", error)};
+    TraceWizard("installer not started: ", outcome.failureText);
+    return outcome;
+}
+
+void TraceInstallerEnd(const StartResult& result) {
+    if (result.ended) {
+        TraceWizard("installer ended with exit code ", result.exitCode);
+    } else {
+        TraceWizard("installer still running after ", kInstallerWaitMs / 1000, " s; the wizard goes on");
+    }
+}
 
 }  // namespace
 
@@ -54,15 +67,20 @@ InstallOutcome RunDriverInstallation(const std::string& detectedModel, const Ins
 
     StartResult result;
     if (sixteenBit) {
-        result = starter.ShellOpenHidden(*directory + "\\" + kInstaller16,
-                                         BuildInstaller16Parameters(fields.port, fields.apn), kInstallerWaitMs);
+        const std::string program = *directory + "\\" + kInstaller16;
+        const std::string parameters = BuildInstaller16Parameters(fields.port, fields.apn);
+        TraceWizard("installer: ", program, " ", parameters);
+        result = starter.ShellOpenHidden(program, parameters, kInstallerWaitMs);
     } else {
-        result = starter.RunHidden(*directory + "\\" + kInstaller32,
-                                   BuildInstaller32CommandLine(fields.port, fields.apn, hardwareId), kInstallerWaitMs);
+        const std::string program = *directory + "\\" + kInstaller32;
+        const std::string commandLine = BuildInstaller32CommandLine(fields.port, fields.apn, hardwareId);
+        TraceWizard("installer: ", program, " ", commandLine);
+        result = starter.RunHidden(program, commandLine, kInstallerWaitMs);
     }
     if (!result.started) {
         return NotStarted(system, result.error);
     }
+    TraceInstallerEnd(result);
     return {true, ""};
 }
 

@@ -8,6 +8,21 @@ namespace ravelinwiz {
 
 using ravelin::win32::UniqueHandle;
 
+namespace {
+
+// Waits for the process and reads its exit code once it has ended.
+StartResult WaitForEnd(HANDLE process, uint32_t waitMs) {
+    StartResult result{true, 0};
+    DWORD exitCode = 0;
+    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode)) {
+        result.ended = true;
+        result.exitCode = exitCode;
+    }
+    return result;
+}
+
+}  // namespace
+
 StartResult Win32ProcessStarter::RunHidden(const std::string& program, const std::string& commandLine,
                                            uint32_t waitMs) {
     STARTUPINFOA startup{};
@@ -25,8 +40,7 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program, const std
     const UniqueHandle running(process.hProcess);
     UniqueHandle thread(process.hThread);
     thread.reset();  // only the process is waited for
-    WaitForSingleObject(running.get(), waitMs);
-    return {true, 0};
+    return WaitForEnd(running.get(), waitMs);
 }
 
 StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program, const std::string& parameters,
@@ -42,10 +56,10 @@ StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program, con
         return {false, GetLastError()};
     }
     const UniqueHandle running(info.hProcess);
-    if (running) {
-        WaitForSingleObject(running.get(), waitMs);
+    if (!running) {
+        return {true, 0};
     }
-    return {true, 0};
+    return WaitForEnd(running.get(), waitMs);
 }
 
 }  // namespace ravelinwiz

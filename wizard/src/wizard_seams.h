@@ -66,6 +66,8 @@ public:
 struct StartResult {
     bool started = false;
     uint32_t error = 0;  // system error code when not started
+    bool ended = false;  // the program ended within the wait
+    uint32_t exitCode = 0;
 };
 
 class ProcessStarter {
