@@ -4,9 +4,6 @@
 
 namespace porvesk {
 
-template <typename... Parts>
-void TraceDetector(const Parts&... parts) noexcept {
-    ravelin::trace::Event("Porvesk", parts...);
-}
+inline constexpr ravelin::trace::Component TraceDetector{"Porvesk"};
 
 }  // namespace porvesk

@@ -56,6 +56,7 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
         CloseLocked();
         return LINK_OPEN_FAILED;
     }
+    TraceEvent("open");
     if (Configure(settings, 1) != LINK_OK) {
         CloseLocked();
         return LINK_CONFIG_FAILED;
@@ -66,7 +67,6 @@ LinkResult CSerloxPort::Open(PortSettings settings) {
         return LINK_READER_FAILED;
     }
     device_.RaiseDtr();
-    TraceEvent("open");
     return LINK_OK;
 }
 

@@ -4,9 +4,6 @@
 
 namespace ravelinwiz {
 
-template <typename... Parts>
-void TraceWizard(const Parts&... parts) noexcept {
-    ravelin::trace::Event("RavelinWiz", parts...);
-}
+inline constexpr ravelin::trace::Component TraceWizard{"RavelinWiz"};
 
 }  // namespace ravelinwiz

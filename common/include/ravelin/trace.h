@@ -33,6 +33,21 @@ std::string SystemErrorText(uint32_t code);
 template <typename... Parts>
 void Event(std::string_view component, const Parts&... parts) noexcept;
 
+// A part of the suite as its trace lines name it: Component trace{"Porvesk"};
+// trace("COM", 3, ": no handset") writes an Event for it.
+class Component {
+public:
+    constexpr explicit Component(const char* name) : name_(name) {}
+
+    template <typename... Parts>
+    void operator()(const Parts&... parts) const noexcept {
+        Event(name_, parts...);
+    }
+
+private:
+    const char* name_;
+};
+
 // At most `limit` bytes of `bytes`, with a note of the full size when cut.
 std::string Excerpt(std::string_view bytes, size_t limit = 256);
 
