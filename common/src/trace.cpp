@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "trace_platform.h"
-#include "trace_testing.h"
+#include "ravelin/trace_testing.h"
 
 namespace ravelin::trace {
 

@@ -16,7 +16,7 @@
 #include "ravelin/trace.h"
 #include "support/temp_folder.h"
 #include "trace_line.h"
-#include "trace_testing.h"
+#include "ravelin/trace_testing.h"
 
 namespace ravelin::trace {
 namespace {

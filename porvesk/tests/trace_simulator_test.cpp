@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -14,12 +12,7 @@
 #include "porvesk/porvesk.h"
 #include "simulated_phone_map.h"
 #include "support/simulated_phone.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "support/trace_file.h"
 
 namespace porvesk::test {
 namespace {
@@ -29,27 +22,9 @@ using ravelin::test::SimulatedPhone;
 
 constexpr char kImsi[] = "262019876543210";
 
-// The libraries decide once, on their first trace call, so the variable is set
-// before this program's first call into them.
-std::filesystem::path TurnTraceOn() {
-#if defined(_WIN32)
-    const auto process = GetCurrentProcessId();
-#else
-    const auto process = getpid();
-#endif
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("ravelin-trace-" + std::to_string(process) + ".log");
-    std::filesystem::remove(path);
-#if defined(_WIN32)
-    SetEnvironmentVariableW(L"RAVELIN_TRACE", path.wstring().c_str());
-#else
-    setenv("RAVELIN_TRACE", path.c_str(), 1);
-#endif
-    return path;
-}
-
 TEST(TraceOfDetection, EveryLayerWritesWholeLinesAndNoImsi) {
-    const std::filesystem::path path = TurnTraceOn();
+    // Set before this program's first call into the libraries, which decide then.
+    ravelin::test::TraceFile traceFile;
     std::unique_ptr<SimulatedPhone> phone =
         SimulatedPhone::Start(0, std::string("--model T-SIM7 --imei 356938035643809 --imsi ") + kImsi);
     SerialMapEntry entry(phone->ComPort());
@@ -64,8 +39,7 @@ TEST(TraceOfDetection, EveryLayerWritesWholeLinesAndNoImsi) {
     EXPECT_EQ(detector.QuerySimOperator(sim), CONDETECT_OK);
     detector.StopDetect();
 
-    std::ifstream file(path);
-    const std::string trace((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string trace = traceFile.Text();
     const std::string port = "COM" + std::to_string(phone->ComPort());
     const std::string expected[] = {
         "Porvesk detector started",
@@ -89,7 +63,6 @@ TEST(TraceOfDetection, EveryLayerWritesWholeLinesAndNoImsi) {
     const std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[pid \d+ tid \d+\] (Serlox|Mextal|Porvesk) .*)");
     std::istringstream lines(trace);
     for (std::string line; std::getline(lines, line);) EXPECT_TRUE(std::regex_match(line, shape)) << line;
-    std::filesystem::remove(path);
 }
 
 }  // namespace

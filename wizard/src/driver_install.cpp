@@ -20,7 +20,7 @@ void TraceInstallerEnd(const StartResult& result) {
     if (result.ended) {
         TraceWizard("installer ended with exit code ", result.exitCode);
     } else {
-        TraceWizard("installer still running after ", kInstallerWaitMs / 1000, " s; the wizard goes on");
+        TraceWizard("installer not seen to end within ", kInstallerWaitMs / 1000, " s; the wizard goes on");
     }
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "model_table.h"
+#include "ravelin/trace_testing.h"
+#include "support/trace_file.h"
 #include "wizard_doubles.h"
 
 namespace ravelinwiz {
@@ -183,6 +185,35 @@ TEST(ModuleDirectory, EndsBeforeTheLastBackslash) {
     EXPECT_EQ(DirectoryOfModule("C:\\a\\b\\RavelinWiz.exe"), std::string("C:\\a\\b"));
     EXPECT_EQ(DirectoryOfModule("Z:\\RavelinWiz.exe"), std::string("Z:"));
     EXPECT_EQ(DirectoryOfModule("RavelinWiz.exe"), std::nullopt);
+}
+
+// With the trace on, the installer's command line and how it ended are written:
+// the exit code, a wait that ran out, or the system's text when it never started.
+TEST(DriverInstallation, TracesCommandLineAndEnd) {
+    ravelin::test::TraceFile traceFile;
+    const struct {
+        StartResult result;
+        std::string end;
+    } rows[] = {
+        {{true, 0, true, 3}, "RavelinWiz installer ended with exit code 3\n"},
+        {{true, 0, false, 0}, "RavelinWiz installer not seen to end within 600 s; the wizard goes on\n"},
+        {{false, 2, false, 0}, "RavelinWiz installer not started: The system cannot find the file specified.\n"},
+    };
+    for (const auto& row : rows) {
+        ravelin::trace::ForgetDecisionForTesting();
+        const size_t before = traceFile.Text().size();
+        Installation run;
+        run.system.errorTexts[2] = "The system cannot find the file specified.";
+        run.starter.result = row.result;
+        run.Next("ZEKO6W", "COM5", "internet");
+        const std::string written = traceFile.Text().substr(before);
+        EXPECT_NE(written.find("RavelinWiz installer: C:\\Program Files\\Tavo\\GMINST32.exe "
+                               "MDMTavo.inf;COM5;internet;USB\\Vid_2e1a&Pid_4021&Rev_0100\n"),
+                  std::string::npos)
+            << written;
+        EXPECT_NE(written.find(row.end), std::string::npos) << written;
+    }
+    ravelin::trace::ForgetDecisionForTesting();
 }
 
 }  // namespace
