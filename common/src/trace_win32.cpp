@@ -23,11 +23,12 @@ bool PathFromEnvironment() {
     return length > 0 && length < ARRAYSIZE(tracePath);
 }
 
-// A REG_EXPAND_SZ value such as "%TEMP%\ravelin.log" is expanded.
+// Asking for REG_SZ also takes a REG_EXPAND_SZ value such as
+// "%TEMP%\ravelin.log", expanded.
 bool PathFromProfile() {
     DWORD bytes = sizeof tracePath;
-    return RegGetValueW(HKEY_CURRENT_USER, kProfileKey, kTraceValue, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                        tracePath, &bytes) == ERROR_SUCCESS &&
+    return RegGetValueW(HKEY_CURRENT_USER, kProfileKey, kTraceValue, RRF_RT_REG_SZ, nullptr, tracePath, &bytes) ==
+               ERROR_SUCCESS &&
            tracePath[0] != L'\0';
 }
 

@@ -5,6 +5,8 @@
 # Include this file from the folder that creates RavelinWiz. It sets
 #   RAVELIN_WIZ_RC       the resource scripts to add to the RavelinWiz sources
 #   RAVELIN_WIZ_RES_DIR  the folder of resource_ids.h, for the C++ include path
+#   RAVELIN_WIZ_GENERATED_DIR  the folder of the generated manifest, for the
+#                        resource compiler's include path
 # and adds the test program wizard_resource_tests, which links the same
 # scripts, and the version information of RavelinWiz (RavelinWiz_VERSION_RC),
 # and checks what they hold.
@@ -42,10 +44,15 @@ endforeach()
 set_source_files_properties(${RAVELIN_WIZ_RES_DIR}/banners.rc PROPERTIES OBJECT_DEPENDS
     "${RAVELIN_WIZ_RES_DIR}/resource_ids.h;${banner_files}")
 
+# The manifest carries the project's version: it is written into the build
+# folder, which the resource compiler searches for it.
+set(RAVELIN_WIZ_GENERATED_DIR ${CMAKE_CURRENT_BINARY_DIR}/res)
+configure_file(${RAVELIN_WIZ_RES_DIR}/RavelinWiz.manifest.in ${RAVELIN_WIZ_GENERATED_DIR}/RavelinWiz.manifest @ONLY)
 set_source_files_properties(${RAVELIN_WIZ_RES_DIR}/manifest.rc PROPERTIES
-    OBJECT_DEPENDS ${RAVELIN_WIZ_RES_DIR}/RavelinWiz.manifest)
+    OBJECT_DEPENDS ${RAVELIN_WIZ_GENERATED_DIR}/RavelinWiz.manifest)
 unset(banner_files)
 
 ravelin_test(wizard_resource_tests
   SOURCES ${RAVELIN_WIZ_RES_DIR}/tests/resource_test.cpp ${RAVELIN_WIZ_RC} ${RavelinWiz_VERSION_RC})
-target_include_directories(wizard_resource_tests PRIVATE ${RAVELIN_WIZ_RES_DIR})
+target_include_directories(wizard_resource_tests PRIVATE ${RAVELIN_WIZ_RES_DIR} ${RAVELIN_WIZ_GENERATED_DIR})
+target_compile_definitions(wizard_resource_tests PRIVATE RAVELIN_VERSION_TEXT="${PROJECT_VERSION}.0")

@@ -474,9 +474,10 @@ TEST(Manifest, SelectsCommonControls6AndNoElevation) {
     const std::string manifest(reinterpret_cast<const char*>(data), size);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("RavelinWiz\" version=\"" RAVELIN_VERSION_TEXT "\""), std::string::npos);
 }
 
-TEST(Version, CarriesTheProductName) {
+TEST(Version, CarriesTheProductNameAndVersion) {
     DWORD size = 0;
     const BYTE* data =
         ResourceData(kTypeVersion, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &size);
@@ -484,6 +485,8 @@ TEST(Version, CarriesTheProductName) {
     const std::wstring block(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
     EXPECT_NE(block.find(L"Tavo GPRS Wireless Modem Setup"), std::wstring::npos);
     EXPECT_NE(block.find(L"RavelinWiz.exe"), std::wstring::npos);
+    const std::string version = RAVELIN_VERSION_TEXT;
+    EXPECT_NE(block.find(std::wstring(version.begin(), version.end())), std::wstring::npos);
 }
 
 }  // namespace
