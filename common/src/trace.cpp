@@ -49,10 +49,6 @@ void Write(std::string_view component, std::string_view text) {
 std::string LastSystemError() {
     const uint32_t code = platform::LastErrorCode();
     platform::PreservedError keep;
-    return SystemErrorText(code);
-}
-
-std::string SystemErrorText(uint32_t code) {
     return "error " + std::to_string(code) + ": " + platform::ErrorText(code);
 }
 

@@ -32,17 +32,6 @@ bool PathFromProfile() {
            tracePath[0] != L'\0';
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    }
-    return out;
-}
-
 }  // namespace
 
 Stamp Now() {
@@ -83,7 +72,7 @@ PreservedError::~PreservedError() { SetLastError(saved_); }
 uint32_t LastErrorCode() { return GetLastError(); }
 
 std::string ErrorText(uint32_t code) {
-    std::string text = ToUtf8(ravelin::win32::SystemErrorText(code));
+    std::string text = ravelin::win32::ToUtf8(ravelin::win32::SystemErrorText(code));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
 }

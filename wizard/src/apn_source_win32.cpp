@@ -25,22 +25,4 @@ std::optional<ApnTable> LoadEmbeddedApnTable() {
     return ApnTable::Parse(static_cast<const uint8_t*>(bytes), SizeofResource(ModuleInstance(), info));
 }
 
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring converted(length > 0 ? length : 0, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &converted[0], length);
-    return converted;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string converted(length > 0 ? length : 0, '\0');
-    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &converted[0], length, nullptr, nullptr);
-    return converted;
-}
-
 }  // namespace ravelinwiz

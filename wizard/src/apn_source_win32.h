@@ -24,8 +24,4 @@ private:
 // The operator table embedded in the program; none when it is missing or damaged.
 std::optional<ApnTable> LoadEmbeddedApnTable();
 
-// The operator table's texts are UTF-8.
-std::wstring FromUtf8(const std::string& text);
-std::string ToUtf8(const std::wstring& text);
-
 }  // namespace ravelinwiz

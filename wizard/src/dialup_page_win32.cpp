@@ -50,14 +50,14 @@ void CRavelinPropertyPage4::OnSetActive() {
 // Empty user name and password fields take those of the operator whose APN the
 // driver page installed; what the user typed stays.
 void CRavelinPropertyPage4::PrefillCredentials() {
-    const ravelinwiz::Credentials typed{ravelinwiz::ToUtf8(ravelinwiz::ControlText(Window(), IDC_USER_NAME_EDIT)),
-                                        ravelinwiz::ToUtf8(ravelinwiz::ControlText(Window(), IDC_PASSWORD_EDIT))};
+    const ravelinwiz::Credentials typed{ravelin::win32::ToUtf8(ravelinwiz::ControlText(Window(), IDC_USER_NAME_EDIT)),
+                                        ravelin::win32::ToUtf8(ravelinwiz::ControlText(Window(), IDC_PASSWORD_EDIT))};
     const ravelinwiz::Credentials filled = ravelinwiz::PrefilledCredentials(app_.keptApn, app_.installedApn, typed);
     if (filled.userName != typed.userName) {
-        SetDlgItemTextW(Window(), IDC_USER_NAME_EDIT, ravelinwiz::FromUtf8(filled.userName).c_str());
+        SetDlgItemTextW(Window(), IDC_USER_NAME_EDIT, ravelin::win32::FromUtf8(filled.userName).c_str());
     }
     if (filled.password != typed.password) {
-        SetDlgItemTextW(Window(), IDC_PASSWORD_EDIT, ravelinwiz::FromUtf8(filled.password).c_str());
+        SetDlgItemTextW(Window(), IDC_PASSWORD_EDIT, ravelin::win32::FromUtf8(filled.password).c_str());
     }
 }
 

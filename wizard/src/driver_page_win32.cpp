@@ -21,7 +21,7 @@ std::wstring FillIn(const std::wstring& pattern, const std::wstring& value) {
 std::wstring Joined(const std::vector<std::string>& apns) {
     std::wstring text;
     for (const std::string& apn : apns) {
-        text += (text.empty() ? L"" : L", ") + ravelinwiz::FromUtf8(apn);
+        text += (text.empty() ? L"" : L", ") + ravelin::win32::FromUtf8(apn);
     }
     return text;
 }
@@ -54,7 +54,7 @@ void CRavelinPropertyPage3::OnSetActive() {
 // the user typed or kept is never replaced. Without a suggestion the page is
 // left exactly as it was.
 void CRavelinPropertyPage3::OfferSuggestions() {
-    const std::string apnText = ravelinwiz::ToUtf8(ravelinwiz::ControlText(Window(), IDC_APN_EDIT));
+    const std::string apnText = ravelin::win32::ToUtf8(ravelinwiz::ControlText(Window(), IDC_APN_EDIT));
     if (!apnText.empty()) {
         return;
     }
@@ -73,7 +73,7 @@ void CRavelinPropertyPage3::OfferOperators() {
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     for (const ravelinwiz::ApnSuggestion& suggestion : offered_) {
         SendMessageW(list, CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(ravelinwiz::FromUtf8(suggestion.operatorName).c_str()));
+                     reinterpret_cast<LPARAM>(ravelin::win32::FromUtf8(suggestion.operatorName).c_str()));
     }
     ShowWindow(list, SW_SHOW);
     ShowSourceLine(ravelinwiz::LoadResString(IDS_APN_CHOOSE_OPERATOR));
@@ -81,13 +81,14 @@ void CRavelinPropertyPage3::OfferOperators() {
 
 void CRavelinPropertyPage3::UseSuggestion(const ravelinwiz::ApnSuggestion& suggestion) {
     app_.keptApn = suggestion;
-    SetDlgItemTextW(Window(), IDC_APN_EDIT, ravelinwiz::FromUtf8(suggestion.setting.apn).c_str());
+    SetDlgItemTextW(Window(), IDC_APN_EDIT, ravelin::win32::FromUtf8(suggestion.setting.apn).c_str());
     std::wstring tip = ravelinwiz::LoadResString(IDS_APN_LABEL);
     if (!suggestion.otherApns.empty()) {
         tip += L"\n" + FillIn(ravelinwiz::LoadResString(IDS_APN_OTHER_APNS), Joined(suggestion.otherApns));
     }
     SetToolTipText(IDC_APN_EDIT, tip);
-    ShowSourceLine(FillIn(ravelinwiz::LoadResString(IDS_APN_SUGGESTED), ravelinwiz::FromUtf8(suggestion.operatorName)));
+    ShowSourceLine(
+        FillIn(ravelinwiz::LoadResString(IDS_APN_SUGGESTED), ravelin::win32::FromUtf8(suggestion.operatorName)));
 }
 
 void CRavelinPropertyPage3::ShowSourceLine(const std::wstring& text) {
@@ -143,7 +144,7 @@ bool CRavelinPropertyPage3::OnWizardNext() {
         ravelinwiz::RunDriverInstallation(app_.results.model, {SelectedPort(), apn}, ui, app_.system, app_.starter)
             .goOn;
     if (goOn) {
-        app_.installedApn = ravelinwiz::ToUtf8(apnText);
+        app_.installedApn = ravelin::win32::ToUtf8(apnText);
     }
     return goOn;
 }

@@ -25,9 +25,6 @@ void Write(std::string_view component, std::string_view text);
 // system's text for it, e.g. "error 2: The system cannot find the file specified.".
 std::string LastSystemError();
 
-// The text of a system error code, as LastSystemError words it.
-std::string SystemErrorText(uint32_t code);
-
 // Writes the parts (texts and numbers) joined into one line, composing it only
 // when the trace is on; never throws.
 template <typename... Parts>

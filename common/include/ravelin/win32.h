@@ -1,7 +1,7 @@
 #pragma once
 // What the Windows sources of the suite include instead of <windows.h>: the
 // system headers as the build sets them up, owners for kernel handles and
-// registry keys, and the system's wording of an error code.
+// registry keys, the system's wording of an error code, and UTF-8 conversion.
 //
 // The build defines WIN32_LEAN_AND_MEAN, NOMINMAX and _WIN32_WINNT for every
 // Windows target (cmake/ravelin.cmake), so a file that reaches <windows.h>
@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace ravelin::win32 {
 
@@ -89,6 +90,25 @@ inline std::wstring SystemErrorText(DWORD error, LANGID language = kAnyMessageLa
     std::wstring text = length > 0 && buffer != nullptr ? std::wstring(buffer, length) : std::wstring();
     if (buffer != nullptr) LocalFree(buffer);
     return text;
+}
+
+// UTF-8 and the system's wide strings, one to the other.
+inline std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string converted(length > 0 ? length : 0, '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &converted[0], length, nullptr, nullptr);
+    return converted;
+}
+
+inline std::wstring FromUtf8(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring converted(length > 0 ? length : 0, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &converted[0], length);
+    return converted;
 }
 
 }  // namespace ravelin::win32

@@ -21,7 +21,7 @@
 //
 // Exit code 0 when every step passed, 1 on a mismatch, 2 on a usage error, 3
 // when the sheet cannot be found.
-#include <windows.h>
+#include <ravelin/win32.h>
 #include <commctrl.h>
 
 #include <cstdio>
@@ -41,23 +41,8 @@ enum class ExitCode : int { kPassed = 0, kMismatch = 1, kUsage = 2, kNoSheet = 3
 
 DWORD g_timeoutMs = 60000;
 
-std::string ToUtf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(length > 0 ? length - 1 : 0, '\0');
-    if (length > 1) {
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], length, nullptr, nullptr);
-    }
-    return utf8;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1) {
-        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
-    }
-    return wide;
-}
+using ravelin::win32::FromUtf8;
+using ravelin::win32::ToUtf8;
 
 void Report(const std::wstring& step, const std::string& what) {
     std::fprintf(stderr, "wizard_drive: %s: %s\n", ToUtf8(step).c_str(), what.c_str());
