@@ -24,7 +24,7 @@ void Decide() {
     try {
         on = platform::LoadConfiguredPath() && platform::Append({});
     } catch (...) {
-        on = false;
+        // Out of memory while reading the configuration: the trace stays off.
     }
     decision.store(on ? kOn : kOff);
 }

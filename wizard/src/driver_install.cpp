@@ -17,8 +17,8 @@ InstallOutcome NotStarted(SystemInfo& system, uint32_t error) {
 }
 
 void TraceInstallerEnd(const StartResult& result) {
-    if (result.ended) {
-        TraceWizard("installer ended with exit code ", result.exitCode);
+    if (result.exitCode) {
+        TraceWizard("installer ended with exit code ", *result.exitCode);
     } else {
         TraceWizard("installer not seen to end within ", kInstallerWaitMs / 1000, " s; the wizard goes on");
     }

@@ -15,7 +15,6 @@ StartResult WaitForEnd(HANDLE process, uint32_t waitMs) {
     StartResult result{true, 0};
     DWORD exitCode = 0;
     if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode)) {
-        result.ended = true;
         result.exitCode = exitCode;
     }
     return result;

@@ -65,9 +65,8 @@ public:
 
 struct StartResult {
     bool started = false;
-    uint32_t error = 0;  // system error code when not started
-    bool ended = false;  // the program ended within the wait
-    uint32_t exitCode = 0;
+    uint32_t error = 0;                // system error code when not started
+    std::optional<uint32_t> exitCode;  // set when the program ended within the wait
 };
 
 class ProcessStarter {

@@ -195,9 +195,9 @@ TEST(DriverInstallation, TracesCommandLineAndEnd) {
         StartResult result;
         std::string end;
     } rows[] = {
-        {{true, 0, true, 3}, "RavelinWiz installer ended with exit code 3\n"},
-        {{true, 0, false, 0}, "RavelinWiz installer not seen to end within 600 s; the wizard goes on\n"},
-        {{false, 2, false, 0}, "RavelinWiz installer not started: The system cannot find the file specified.\n"},
+        {{true, 0, 3u}, "RavelinWiz installer ended with exit code 3\n"},
+        {{true, 0, std::nullopt}, "RavelinWiz installer not seen to end within 600 s; the wizard goes on\n"},
+        {{false, 2, std::nullopt}, "RavelinWiz installer not started: The system cannot find the file specified.\n"},
     };
     for (const auto& row : rows) {
         ravelin::trace::ForgetDecisionForTesting();
