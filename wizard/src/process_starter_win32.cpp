@@ -12,7 +12,7 @@ namespace {
 
 // Waits for the process and reads its exit code once it has ended.
 StartResult WaitForEnd(HANDLE process, uint32_t waitMs) {
-    StartResult result{true, 0};
+    StartResult result{true, 0, std::nullopt};
     DWORD exitCode = 0;
     if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode)) {
         result.exitCode = exitCode;
@@ -34,7 +34,7 @@ StartResult Win32ProcessStarter::RunHidden(const std::string& program, const std
     line.push_back('\0');
     if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return {false, GetLastError()};
+        return {false, GetLastError(), std::nullopt};
     }
     const UniqueHandle running(process.hProcess);
     UniqueHandle thread(process.hThread);
@@ -52,11 +52,11 @@ StartResult Win32ProcessStarter::ShellOpenHidden(const std::string& program, con
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     if (!ShellExecuteExA(&info)) {
-        return {false, GetLastError()};
+        return {false, GetLastError(), std::nullopt};
     }
     const UniqueHandle running(info.hProcess);
     if (!running) {
-        return {true, 0};
+        return {true, 0, std::nullopt};
     }
     return WaitForEnd(running.get(), waitMs);
 }

@@ -152,7 +152,7 @@ TEST(DriverInstallation, InstallerThatCannotStart_StaysWithoutMessage) {
          {Case{"The system cannot find the file specified.\r\n", "The system cannot find the file specified.\r\n"},
           Case{"", "0x00000002"}}) {
         Installation run;
-        run.starter.result = {false, 2};
+        run.starter.result = {false, 2, std::nullopt};
         if (*c.systemText != '\0') {
             run.system.errorTexts[2] = c.systemText;
         }

@@ -105,7 +105,7 @@ struct ProcessCall {
 
 class FakeStarter : public ProcessStarter {
 public:
-    StartResult result{true, 0};
+    StartResult result{true, 0, std::nullopt};
     std::vector<ProcessCall> calls;
 
     StartResult RunHidden(const std::string& program, const std::string& commandLine, uint32_t waitMs) override {
