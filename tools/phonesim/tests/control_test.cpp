@@ -1,6 +1,7 @@
 // The control channel and the test support that drives it.
 #include <climits>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include "hex_text.h"
 #include "pc_port.h"
 #include "simulated_phone.h"
+#include "temp_folder.h"
 
 namespace phonesim {
 namespace {
@@ -187,11 +189,9 @@ TEST(PhonesimControl, PcClosingThePort_DoesNotHangUpThePhone) {
 }
 
 TEST(PhonesimControl, Scenario_AppliesAtStartAndOnReset) {
-    std::string path = ::testing::TempDir() + "phonesim_control_scenario.txt";
-    FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("# answers nothing but the model\n--model FromFile\n--silent AT\n", file);
-    std::fclose(file);
+    ravelin::test::TempFolder folder("phonesim-control");
+    const std::string path = folder.Entry("scenario.txt");
+    std::ofstream(path) << "# answers nothing but the model\n--model FromFile\n--silent AT\n";
 
     auto phone = SimulatedPhone::Start(0, "--scenario " + path);
     PcPort port(*phone);
@@ -203,7 +203,6 @@ TEST(PhonesimControl, Scenario_AppliesAtStartAndOnReset) {
     port.Write("AT+CGMM\r");
     const std::string overridden = "AT+CGMM\r\r\nOverride\r\n" + kOk;
     EXPECT_EQ(port.Read(overridden.size()), overridden);
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "options.h"
+#include "temp_folder.h"
 
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -188,17 +188,17 @@ TEST(PhonesimOptions, ResetRefusesStartOptions) {
     }
 }
 
+// Each scenario file sits in a folder of its own, so tests running in parallel
+// processes never share a path.
 class ScenarioFile {
 public:
-    explicit ScenarioFile(const std::string& text)
-        : path_(::testing::TempDir() + "phonesim_scenario_" + std::to_string(counter_++) + ".txt") {
+    explicit ScenarioFile(const std::string& text) : path_(folder_.Entry("scenario.txt")) {
         std::ofstream(path_) << text;
     }
-    ~ScenarioFile() { std::remove(path_.c_str()); }
     const std::string& Path() const { return path_; }
 
 private:
-    static inline int counter_ = 0;
+    ravelin::test::TempFolder folder_{"phonesim-scenario"};
     std::string path_;
 };
 
