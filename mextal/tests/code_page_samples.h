@@ -8,7 +8,7 @@
 #include <string>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "ravelin/win32.h"
 #endif
 
 namespace mextal::test {

@@ -2,7 +2,7 @@
 // detector and saves the last port; a running detector keeps the DLL loaded.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "ravelin/win32.h"
 
 #include <string>
 
@@ -31,8 +31,8 @@ bool ReadLastPort(std::string& text) {
     DWORD type = 0;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kProfileKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    const ravelin::win32::UniqueRegKey owner(key);
     LONG result = RegQueryValueExA(key, "LastCommport", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
     if (result != ERROR_SUCCESS || type != REG_SZ) return false;
     text = buffer;
     return true;

@@ -10,7 +10,7 @@
 #include "process_resources.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "ravelin/win32.h"
 #else
 #include <fstream>
 
@@ -38,20 +38,19 @@ using ravelin::test::WaitUntil;
 class SerialMapEntry {
 public:
     explicit SerialMapEntry(int comPort) {
+        HKEY key = nullptr;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, REG_OPTION_VOLATILE,
-                        KEY_SET_VALUE, nullptr, &key_, nullptr);
+                        KEY_SET_VALUE, nullptr, &key, nullptr);
+        key_.reset(key);
         std::string data = "COM" + std::to_string(comPort);
-        RegSetValueExA(key_, kPhoneDeviceName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        RegSetValueExA(key_.get(), kPhoneDeviceName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>(data.size() + 1));
     }
-    ~SerialMapEntry() {
-        RegDeleteValueA(key_, kPhoneDeviceName);
-        RegCloseKey(key_);
-    }
+    ~SerialMapEntry() { RegDeleteValueA(key_.get(), kPhoneDeviceName); }
     std::shared_ptr<DetectorPlatform> Platform() { return MakeSystemPlatform(); }
 
 private:
-    HKEY key_ = nullptr;
+    ravelin::win32::UniqueRegKey key_;
 };
 #else
 // A store folder whose serial device map lists only the phone's port; it also

@@ -1,7 +1,7 @@
 // The Windows services of the detector: registry, named mutex, window messages.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "ravelin/win32.h"
 
 #include <algorithm>
 #include <string>
@@ -27,6 +27,7 @@ TEST(WindowsPlatform, SerialMap_ReadsValuesAndKeepsOverlongDataInsideBuffer) {
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialMapKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
+    const ravelin::win32::UniqueRegKey owner(key);
     SetString(key, kShortName, "COM7");
     SetString(key, kLongName, "COM8" + std::string(300, ' '));
 
@@ -51,7 +52,6 @@ TEST(WindowsPlatform, SerialMap_ReadsValuesAndKeepsOverlongDataInsideBuffer) {
     EXPECT_TRUE(sawShort);
     RegDeleteValueA(key, kShortName);
     RegDeleteValueA(key, kLongName);
-    RegCloseKey(key);
 }
 
 TEST(WindowsPlatform, Profile_WrittenValueIsReadBack) {

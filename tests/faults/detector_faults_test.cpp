@@ -20,7 +20,7 @@
 #include "support/simulated_phone.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "ravelin/win32.h"
 
 #include <future>
 #include <utility>
@@ -79,13 +79,14 @@ porvesk::DetectorTimings QuickTimings() {
 class SerialMapEditor {
 public:
     SerialMapEditor() {
+        HKEY key = nullptr;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, REG_OPTION_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
+        key_.reset(key);
     }
     ~SerialMapEditor() {
-        RegDeleteValueA(key_, kPhoneDevice);
+        RegDeleteValueA(key_.get(), kPhoneDevice);
         for (const auto& [name, data] : removed_) SetValue(name, data);
-        RegCloseKey(key_);
     }
     SerialMapEditor(const SerialMapEditor&) = delete;
     SerialMapEditor& operator=(const SerialMapEditor&) = delete;
@@ -101,13 +102,14 @@ public:
             DWORD nameSize = sizeof name;
             DWORD valueSize = sizeof value - 1;
             DWORD type = 0;
-            if (RegEnumValueA(key_, index, name, &nameSize, nullptr, &type, value, &valueSize) != ERROR_SUCCESS) break;
+            if (RegEnumValueA(key_.get(), index, name, &nameSize, nullptr, &type, value, &valueSize) != ERROR_SUCCESS)
+                break;
             value[valueSize] = 0;
             if (type == REG_SZ && data == reinterpret_cast<char*>(value)) names.push_back(name);
         }
         for (const std::string& found : names) {
             if (found != kPhoneDevice) removed_.emplace_back(found, data);
-            RegDeleteValueA(key_, found.c_str());
+            RegDeleteValueA(key_.get(), found.c_str());
         }
     }
 
@@ -115,11 +117,11 @@ public:
 
 private:
     void SetValue(const std::string& name, const std::string& data) {
-        RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        RegSetValueExA(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>(data.size() + 1));
     }
 
-    HKEY key_ = nullptr;
+    ravelin::win32::UniqueRegKey key_;
     std::vector<std::pair<std::string, std::string>> removed_;
 };
 

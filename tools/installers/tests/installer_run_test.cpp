@@ -1,6 +1,6 @@
 // Runs the built installers the way the wizard starts them and reads what they
 // left in the registry (through the system's device installer) and in their log.
-#include <windows.h>
+#include "ravelin/win32.h"
 #include <cfgmgr32.h>
 #include <setupapi.h>
 #include <shellapi.h>
@@ -49,11 +49,10 @@ std::vector<std::string> LogLines(const std::wstring& path) {
     return lines;
 }
 
-// Waits for the process, then closes its handle.
-DWORD ExitCodeOf(HANDLE process) {
+DWORD ExitCodeOf(const ravelin::win32::UniqueHandle& process) {
     DWORD exitCode = kNoExitCode;
-    if (WaitForSingleObject(process, kRunTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &exitCode);
-    CloseHandle(process);
+    if (WaitForSingleObject(process.get(), kRunTimeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.get(), &exitCode);
     return exitCode;
 }
 
@@ -68,8 +67,8 @@ DWORD RunWithCommandLine(const std::wstring& program, std::wstring commandLine) 
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return kNoExitCode;
-    CloseHandle(process.hThread);
-    return ExitCodeOf(process.hProcess);
+    const ravelin::win32::UniqueHandle thread(process.hThread);
+    return ExitCodeOf(ravelin::win32::UniqueHandle(process.hProcess));
 }
 
 // Started as the wizard does on Windows 95/98: shell "open" with parameters.
@@ -82,7 +81,7 @@ DWORD OpenWithParameters(const std::wstring& program, const std::wstring& parame
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     if (!ShellExecuteExW(&info) || !info.hProcess) return kNoExitCode;
-    return ExitCodeOf(info.hProcess);
+    return ExitCodeOf(ravelin::win32::UniqueHandle(info.hProcess));
 }
 
 std::wstring InstanceId(HDEVINFO set, SP_DEVINFO_DATA& device) {
@@ -107,10 +106,10 @@ void ForEachDevice(const GUID* deviceClass, Visit visit) {
 std::wstring ReadDriverValue(HDEVINFO set, SP_DEVINFO_DATA& device, const wchar_t* name) {
     HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
     if (key == INVALID_HANDLE_VALUE) return L"<no driver key>";
+    const ravelin::win32::UniqueRegKey owner(key);
     wchar_t value[512] = {};
     DWORD size = sizeof value - sizeof(wchar_t);
     const LSTATUS status = RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
-    RegCloseKey(key);
     return status == ERROR_SUCCESS ? value : L"";
 }
 
@@ -145,6 +144,7 @@ size_t MarkedDriverKeys() {
                       L"System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}", 0, KEY_READ,
                       &classKey) != ERROR_SUCCESS)
         return 0;
+    const ravelin::win32::UniqueRegKey owner(classKey);
     size_t marked = 0;
     wchar_t name[64];
     for (DWORD index = 0;; ++index) {
@@ -156,7 +156,6 @@ size_t MarkedDriverKeys() {
             std::wstring(value) == kMadeByData)
             ++marked;
     }
-    RegCloseKey(classKey);
     return marked;
 }
 
