@@ -8,7 +8,7 @@
 #include <string>
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #endif
 
 namespace mextal::test {

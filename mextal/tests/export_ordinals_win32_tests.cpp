@@ -2,7 +2,7 @@
 // published under it. Two exports of the same signature swapped in the module
 // definitions would still answer every call; only comparing each ordinal with
 // the export found by name shows it.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "scripted_port.h"
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #endif
 
 namespace mextal::test {

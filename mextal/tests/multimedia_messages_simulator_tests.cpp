@@ -18,7 +18,7 @@
 #include "simulated_port_fixture.h"
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #endif
 
 namespace {

@@ -1,5 +1,5 @@
 // Progress messages reach a real window synchronously.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // detector and saves the last port; a running detector keeps the DLL loaded.
 #include <gtest/gtest.h>
 
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <string>
 

@@ -10,7 +10,7 @@
 #include "process_resources.h"
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #else
 #include <fstream>
 

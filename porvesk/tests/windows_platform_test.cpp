@@ -1,7 +1,7 @@
 // The Windows services of the detector: registry, named mutex, window messages.
 #include <gtest/gtest.h>
 
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <algorithm>
 #include <string>

@@ -17,7 +17,7 @@
 #include "support/simulated_phone.h"
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #endif
 
 namespace {

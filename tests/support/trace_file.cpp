@@ -4,7 +4,7 @@
 #include <iterator>
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #else
 #include <stdlib.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 #pragma once
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <optional>
 #include <string>

@@ -5,7 +5,7 @@
 #include <string>
 
 #if defined(_WIN32)
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #else
 #include <iconv.h>
 #endif

@@ -3,7 +3,7 @@
 // is beside it, installs nothing and logs the run. The wizard opens it through the
 // shell with the parameters "MDMTavo.inf;<port>;<APN>", so the field text follows
 // the program name on the command line.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include "installer_run_win32.h"
 

@@ -1,7 +1,7 @@
 // The 32-bit modem installer. The wizard starts it with the program as the
 // application name and "MDMTavo.inf;<port>;<APN>;<hardware id>" as the whole
 // command line; "GMINST32.exe /remove <port>" removes the modems it made there.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 // Runs the built installers the way the wizard starts them and reads what they
 // left in the registry (through the system's device installer) and in their log.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
 // Checks the wizard's compiled resources: string tables of every language,
 // the English texts, the page templates and their controls, the banners and
 // the manifest.
-#include "ravelin/win32.h"
+#include <ravelin/win32.h>
 
 #include <gtest/gtest.h>
 
